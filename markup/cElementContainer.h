@@ -1,0 +1,103 @@
+#pragma once
+// One node of a document's element tree.
+//
+// The tree mirrors the nesting of the structural elements (html, head, body, title, h1-h6, span,
+// div, a, p, smil, seq, par); every other tag is a leaf. The document owns the root, each node
+// owns its children; parent and sibling links are borrowed. Release the tree through its owner
+// (the document): destroying a node destroys everything below it, without recursion, so trees
+// of any depth are safe.
+//
+// Child and text-run numbers are 1-based. Every node has a cursor over its children
+// (lCurrentElementContainer): 0 before the first child, lElementsOwned + 1 after the last. The
+// retrieval operations move the cursors of the nodes they visit and resume from them on the next
+// call; reset them (subResetAllElements) before a fresh walk. No operation recurses: depth is
+// limited by memory only.
+//
+// Lookups never fail: numbers out of range and names not present give nothing (nullptr) or 0.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lyn {
+
+class cFileData;
+
+class cElementContainer {
+ public:
+  // A root node. The document gives itself as `iclsFileData` and 0 as the start tag.
+  explicit cElementContainer(std::string isName = "Document", cFileData* iclsFileData = nullptr);
+  ~cElementContainer();
+  cElementContainer(const cElementContainer&) = delete;
+  cElementContainer& operator=(const cElementContainer&) = delete;
+
+  std::string sName;                  // as written; the root is "Document"
+  int32_t lStartTagNumber = -1;       // index of the start tag in the element list (root: 0)
+  int32_t lEndTagNumber = -1;         // index of the matching end tag; -1 when never closed
+  int32_t lCurrentElementContainer = 0;  // the child cursor
+  int32_t lCurrentTextData = 0;       // the text-run index added last
+
+  cFileData* clsFileData() const { return mFileData; }  // set on the root only
+  cElementContainer* oParent() const { return mParent; }
+  cElementContainer* oNextSibling() const { return mNextSibling; }
+  cElementContainer* oPreviousSibling() const { return mPreviousSibling; }
+  int32_t lElementsOwned() const { return static_cast<int32_t>(mChildren.size()); }
+  int32_t lTextsOwned() const { return static_cast<int32_t>(mTexts.size()); }
+
+  // The node's path: "1" for the root, then the parent's level, ".", and the 1-based position
+  // among the parent's children ("1.2.5"). Made when asked (cost: the depth).
+  std::string sLevel() const;
+
+  // Child n, or nothing when n is not in 1..lElementsOwned.
+  cElementContainer* pElementContainer(int32_t n) const;
+  // The n-th text-run index of this node, 0 when n is not in 1..lTextsOwned.
+  int32_t pTextData(int32_t n) const;
+
+  // Appends a child named `isElementName` whose start tag is element `ilElementNumber`, links it
+  // to the previous last child as its sibling and puts this node's cursor on it.
+  void subInsertElementContainer(std::string isElementName, int32_t ilElementNumber);
+  cElementContainer* fncRetrieveChild() const;   // the last child added, or nothing
+  cElementContainer* fncRetrieveParent() const { return mParent; }
+  void subInsertTextData(int32_t ilTextNumber);  // appends a text-run index
+
+  // Puts the cursor of this node and of every node below it before the first child (true) or
+  // after the last (false).
+  void subResetAllElements(bool bolFirst);
+
+  // Appends every node below this one, in pre-order (a child, its descendants, the next child).
+  void fncRetrieveElementContainers(std::vector<cElementContainer*>& aElementContainers);
+
+  // The first node below this one, in pre-order, whose name equals `isElementName` ignoring
+  // case. Each node visited has its cursor set to the child being examined.
+  cElementContainer* fncRetrieveElementContainer(std::string_view isElementName);
+
+  // Without a name: the child after the cursor, which becomes the cursor. With a name: for each
+  // child after the cursor (the cursor moves to it) the child itself when its name matches
+  // ignoring case, else the child's own answer to the same question from the child's cursor.
+  // A cursor below 1 counts as 0. Nothing when the children are exhausted.
+  cElementContainer* fncRetrieveNextElementContainer();
+  cElementContainer* fncRetrieveNextElementContainer(std::string_view isElementName);
+  // The mirror image: children before the cursor, last to first; a cursor below 1 counts as one
+  // past the last child.
+  cElementContainer* fncRetrievePreviousElementContainer();
+  cElementContainer* fncRetrievePreviousElementContainer(std::string_view isElementName);
+
+  // The child at the cursor when 1 <= cursor <= lElementsOwned, else nothing.
+  cElementContainer* fncRetrieveCurrentElementContainer() const;
+
+ private:
+  cElementContainer* fncRetrieveNext(const std::string_view* isElementName);
+  cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
+
+  cFileData* mFileData = nullptr;
+  cElementContainer* mParent = nullptr;
+  cElementContainer* mNextSibling = nullptr;
+  cElementContainer* mPreviousSibling = nullptr;
+  int32_t mPosition = 0;  // 1-based place among the parent's children; 0 for the root
+  std::vector<std::unique_ptr<cElementContainer>> mChildren;
+  std::vector<int32_t> mTexts;
+};
+
+}  // namespace lyn

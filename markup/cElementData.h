@@ -1,0 +1,74 @@
+#pragma once
+// One tag of a document: its name, its kind, where it lies in the text, the text runs beside it
+// and its attributes.
+//
+// Attribute names keep their case and values are kept as written, quotes included when the
+// source had them; lookups by name ignore case and find the first attribute of that name.
+// Attribute numbers are 1-based. The views returned point into this record and stay valid while
+// the record lives and gets no new attributes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lyn {
+
+class cElementData {
+ public:
+  cElementData() = default;
+  cElementData(const cElementData& other);
+  cElementData& operator=(const cElementData& other);
+  cElementData(cElementData&&) noexcept = default;
+  cElementData& operator=(cElementData&&) noexcept = default;
+  ~cElementData() = default;
+
+  std::string sElementName;   // as written; "/h1" for an end tag, "!DOCTYPE", "?xml", "" for
+                              // a comment or a construct whose name could not be read
+  bool bolStartTag = true;    // start tag: true/false; end tag: false/true; "<br/>": true/true
+  bool bolEndTag = false;
+  bool bolWarning = false;    // a value or a DOCTYPE literal was written without its quotes
+  int32_t lElmStartPos = -1;  // 0-based offset of the tag's "<"
+  int32_t lElmEndPos = -1;    // 0-based offset just past its ">"; -1 when the tag had no ">"
+  int32_t lTextBefore = -1;   // index of the text run right before / after the tag, -1 for none
+  int32_t lTextAfter = -1;
+
+  int32_t lNumberOfAttributes() const {
+    return mAttributes ? static_cast<int32_t>(mAttributes->aSpans.size()) : 0;
+  }
+
+  // The n-th name / value as stored; "" when n is not in 1..lNumberOfAttributes.
+  std::string_view pAttrName(int32_t ilAttrNumber) const;
+  std::string_view pAttrValue(int32_t ilAttrNumber) const;
+
+  // The value (with its quotes) of the first attribute named `isAttrName` ignoring case; "".
+  std::string_view fncAttrContent(std::string_view isAttrName) const;
+  // The same value without one leading and one trailing quote (" or '), each dropped on its own.
+  // This is the form every consumer uses.
+  std::string_view fncAttrContentWOQ(std::string_view isAttrName) const;
+  bool fncAttributeExists(std::string_view isAttrName) const;
+
+  // Appends a pair (a repeated name is stored again) and returns the new count.
+  int32_t fncInsertAttribute(std::string_view isAttrName, std::string_view isAttrValue);
+
+ private:
+  struct cAttribute {
+    uint32_t lNameOffset;  // into sText; the value follows the name
+    uint32_t lNameLength;
+    uint32_t lValueLength;
+  };
+  // Every name and value of the record in one buffer, made on the first attribute: a tag
+  // without attributes (every end tag) costs no allocation, one with attributes three.
+  struct cAttributes {
+    std::string sText;
+    std::vector<cAttribute> aSpans;
+  };
+  const cAttribute* fncFind(std::string_view isAttrName) const;
+  std::string_view fncName(const cAttribute& a) const;
+  std::string_view fncValue(const cAttribute& a) const;
+
+  std::unique_ptr<cAttributes> mAttributes;
+};
+
+}  // namespace lyn

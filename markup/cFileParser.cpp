@@ -1,0 +1,393 @@
+#include "markup/cFileParser.h"
+
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "platform/files/TextCase.h"
+
+namespace lyn {
+
+namespace {
+
+constexpr size_t kLongestText = std::numeric_limits<int32_t>::max() - 2;
+
+// Character classes of the ASCII range; every byte from 0x80 up is judged by its code point.
+enum : unsigned char { kBlank = 1, kName = 2 };
+
+constexpr auto kClasses = [] {
+  struct Table {
+    unsigned char v[128] = {};
+  } t;
+  for (unsigned char c : {' ', '\t', '\r', '\n'}) t.v[c] = kBlank;
+  for (int c = 'A'; c <= 'Z'; ++c) t.v[c] = kName;
+  for (int c = 'a'; c <= 'z'; ++c) t.v[c] = kName;
+  for (int c = '0'; c <= '9'; ++c) t.v[c] = kName;
+  for (unsigned char c : {'-', '.', '_', ':'}) t.v[c] = kName;
+  return t;
+}();
+
+bool isQuote(char c) { return c == '"' || c == '\''; }
+
+bool isLetterCodePoint(char32_t cp) {
+  return (cp >= 0xC0 && cp <= 0xD6) || (cp >= 0xD8 && cp <= 0xF6) || cp >= 0xF8;
+}
+
+// One scan over one text. Positions are 0-based here (the Part's 1-based position minus 1).
+class cScan {
+ public:
+  cScan(cFileData& file, iProgressReport* report)
+      : mFile(file), mText(file.sData), mSize(mText.size()), mReport(report) {}
+
+  void subRun();
+
+ private:
+  enum class eState { Text, TagOpen, AttributeName, AttributeValue, TagClose, DocType, Instruction };
+
+  bool isBlank(size_t p) const {
+    const unsigned char c = static_cast<unsigned char>(mText[p]);
+    return c < 128 && kClasses.v[c] == kBlank;
+  }
+
+  // Skips blanks; false when the text ended.
+  bool fncSkipBlanks() {
+    while (mPos < mSize && isBlank(mPos)) ++mPos;
+    return mPos < mSize;
+  }
+
+  // Moves over name characters; true when one or more lie between the token start and here.
+  bool fncScanName() {
+    while (mPos < mSize) {
+      const unsigned char c = static_cast<unsigned char>(mText[mPos]);
+      if (c < 128) {
+        if (kClasses.v[c] != kName) break;
+        ++mPos;
+        continue;
+      }
+      char32_t cp;
+      const size_t length = fncDecodeUtf8(mText, mPos, cp);
+      if (length == 0 || !isLetterCodePoint(cp)) break;
+      mPos += length;
+    }
+    return mPos > mToken;
+  }
+
+  // The character at the position is the opening quote (whatever it is). A quote character
+  // that differs from the top of the stack closes the value when it is the opening one and only
+  // one other is open (an apostrophe inside a double-quoted value is tolerated), and is pushed
+  // otherwise; one equal to the top is popped, and an empty stack closes the value. The position
+  // ends one past the closing quote, or at the end of the text.
+  void subScanQuoted() {
+    mQuotes.assign(1, mText[mPos]);
+    ++mPos;
+    while (mPos < mSize) {
+      const char c = mText[mPos++];
+      if (!isQuote(c)) continue;
+      if (c != mQuotes.back()) {
+        if (mQuotes.size() == 2 && c == mQuotes.front()) return;
+        mQuotes.push_back(c);
+      } else {
+        mQuotes.pop_back();
+        if (mQuotes.empty()) return;
+      }
+    }
+  }
+
+  // Moves to the next character of `set`; false when the text ends first.
+  bool fncFindNextOf(const char* set) {
+    while (mPos < mSize) {
+      if (std::strchr(set, mText[mPos]) && mText[mPos] != '\0') return true;
+      ++mPos;
+    }
+    return false;
+  }
+
+  // Skips a construct that may hold nested "<" ">" pairs and quoted text, from a depth of 1;
+  // true with the position on the ">" that brings the depth to 0.
+  bool fncSkipBracketed() {
+    size_t depth = 1;
+    while (mPos < mSize) {
+      const char c = mText[mPos];
+      if (c == '<') {
+        ++depth;
+      } else if (c == '>') {
+        if (--depth == 0) return true;
+      } else if (isQuote(c)) {
+        subScanQuoted();
+        continue;  // already past the closing quote
+      }
+      ++mPos;
+    }
+    return false;
+  }
+
+  // One character further on: over a whole UTF-8 sequence, else over one byte.
+  void subAdvanceCharacter() {
+    char32_t cp;
+    const size_t length = fncDecodeUtf8(mText, mPos, cp);
+    mPos += length == 0 ? 1 : length;
+  }
+
+  bool fncHasNonBlank(size_t from, size_t to) const {
+    for (size_t p = from; p < to; ++p)
+      if (!isBlank(p)) return true;
+    return false;
+  }
+
+  std::string_view fncToken() const { return std::string_view(mText).substr(mToken, mPos - mToken); }
+
+  int32_t fncStoreText(size_t from, size_t to) {
+    if (to <= from || !fncHasNonBlank(from, to)) return -1;
+    return mFile.fncInsertTextData(static_cast<int32_t>(from + 1), static_cast<int32_t>(to + 1));
+  }
+
+  bool fncTextState();
+  bool fncTagOpenState();
+  bool fncAttributeNameState();
+  bool fncAttributeValueState();
+  bool fncTagCloseState();
+  bool fncDocTypeState();
+  bool fncInstructionState();
+
+  cFileData& mFile;
+  const std::string& mText;
+  const size_t mSize;
+  iProgressReport* mReport;
+  size_t mPos = 0;
+  size_t mToken = 0;
+  eState mState = eState::Text;
+  cElementData mElement;
+  bool mbolHasElement = false;
+  std::string mPendingName;
+  std::string mQuotes;
+};
+
+// Each state returns false when the text ended inside it (the scan then stops).
+
+bool cScan::fncTextState() {
+  const void* found = std::memchr(mText.data() + mPos, '<', mSize - mPos);
+  if (!found) {
+    mPos = mSize;
+    return false;
+  }
+  const size_t open = static_cast<size_t>(static_cast<const char*>(found) - mText.data());
+  const int32_t run = fncStoreText(mToken, open);
+  if (mbolHasElement) {
+    if (run != -1) mElement.lTextAfter = run;
+    mFile.fncInsertElementClass(std::move(mElement));
+  }
+  mElement = cElementData();
+  mbolHasElement = true;
+  if (run != -1) mElement.lTextBefore = run;
+  mElement.lElmStartPos = static_cast<int32_t>(open);
+  mPos = open + 1;
+  mToken = mPos;
+  mState = eState::TagOpen;
+  return true;
+}
+
+bool cScan::fncTagOpenState() {
+  // "a < b" is text: a "<" followed by a blank opens no tag, and the blanks go with the "<".
+  const bool blankFirst = isBlank(mPos);
+  if (!fncSkipBlanks()) return false;
+  mToken = mPos;
+  if (!blankFirst) {
+    const char c = mText[mPos];
+    if (c == '/') {
+      mElement.bolEndTag = true;
+      mElement.bolStartTag = false;
+      ++mPos;  // the token start stays on the slash: the name keeps it
+    } else if (c == '!') {
+      if (mText.compare(mPos, 8, "!DOCTYPE") == 0) {
+        mState = eState::DocType;
+        return true;
+      }
+      if (mText.compare(mPos, 3, "!--") == 0) {
+        if (!fncSkipBracketed()) return false;
+        ++mPos;
+        mToken = mPos;
+        mState = eState::Text;
+        return true;
+      }
+    } else if (c == '?') {
+      mState = eState::Instruction;
+      return true;
+    }
+    if (fncScanName()) {
+      mElement.sElementName = std::string(fncToken());
+      mToken = mPos;
+      mState = eState::AttributeName;
+      return true;
+    }
+  }
+  // No name: back to the text, one character on; the token start stays, so what follows the
+  // "<" belongs to the next run.
+  subAdvanceCharacter();
+  mState = eState::Text;
+  return true;
+}
+
+bool cScan::fncAttributeNameState() {
+  if (!fncSkipBlanks()) return false;
+  mToken = mPos;
+  if (fncScanName()) {
+    mPendingName = std::string(fncToken());
+    mState = eState::AttributeValue;
+  } else {
+    mState = eState::TagClose;
+  }
+  return true;
+}
+
+bool cScan::fncAttributeValueState() {
+  if (!fncSkipBlanks()) return false;
+  if (mText[mPos] != '=') {  // a name without a value is not recorded
+    mToken = mPos;
+    mState = eState::AttributeName;
+    return true;
+  }
+  ++mPos;
+  if (!fncSkipBlanks()) return false;
+  mToken = mPos;
+  if (isQuote(mText[mPos])) {
+    subScanQuoted();
+  } else {
+    if (!fncFindNextOf(" \t\r\n>/")) return false;
+    mElement.bolWarning = true;
+  }
+  mElement.fncInsertAttribute(mPendingName, fncToken());
+  mToken = mPos;
+  mState = eState::AttributeName;
+  return true;
+}
+
+bool cScan::fncTagCloseState() {
+  if (mText[mPos] == '/') {
+    mElement.bolEndTag = true;
+    ++mPos;
+    if (mPos >= mSize) return false;
+  }
+  if (mText[mPos] == '>') {
+    mElement.lElmEndPos = static_cast<int32_t>(mPos + 1);
+    ++mPos;
+    mToken = mPos;
+    if (mReport)
+      mReport->subCurrentTestProgress("Parser", static_cast<int32_t>(mSize),
+                                      static_cast<int32_t>(mPos + 1));
+  } else {
+    subAdvanceCharacter();  // malformed: no end position
+    mToken = mPos;
+  }
+  mState = eState::Text;
+  return true;
+}
+
+bool cScan::fncDocTypeState() {
+  mElement.sElementName = "!DOCTYPE";
+  mPos += 8;
+  if (!fncSkipBlanks()) return false;
+  mToken = mPos;
+  if (!fncScanName()) {
+    mState = eState::Text;
+    return true;
+  }
+  mElement.fncInsertAttribute(fncToken(), "");
+  if (!fncSkipBlanks()) return false;
+  const bool system = mText.compare(mPos, 6, "SYSTEM") == 0;
+  const bool isPublic = mText.compare(mPos, 6, "PUBLIC") == 0;
+  if (system || isPublic) {
+    if (!fncFindNextOf(" \t\r\n>/")) return false;
+    if (!fncSkipBlanks()) return false;
+    mToken = mPos;
+    subScanQuoted();
+    if (system) {
+      mElement.fncInsertAttribute("SYSTEM", fncToken());
+    } else {
+      const std::string identifier(fncToken());
+      if (!fncSkipBlanks()) return false;
+      if (!isQuote(mText[mPos])) {
+        mElement.bolWarning = true;
+        mElement.fncInsertAttribute("PUBLIC", identifier);
+      } else {
+        mToken = mPos;
+        subScanQuoted();
+        mElement.fncInsertAttribute("PUBLIC", identifier + " " + std::string(fncToken()));
+      }
+    }
+  }
+  if (!fncSkipBlanks()) return false;
+  if (!fncSkipBracketed()) return false;  // passes over an internal subset "[...]"
+  mElement.lElmEndPos = static_cast<int32_t>(mPos + 1);
+  ++mPos;
+  mToken = mPos;
+  mState = eState::Text;
+  return true;
+}
+
+bool cScan::fncInstructionState() {
+  const auto lowerAt = [&](size_t p) {
+    const char c = mText[p];
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  };
+  if (mSize - mPos >= 4 && lowerAt(mPos + 1) == 'x' && lowerAt(mPos + 2) == 'm' &&
+      lowerAt(mPos + 3) == 'l') {
+    mPos += 4;
+    mElement.sElementName = "?xml";
+    for (;;) {
+      if (!fncSkipBlanks()) return false;
+      mToken = mPos;
+      if (!fncScanName()) break;
+      const std::string name(fncToken());
+      if (mPos >= mSize) return false;
+      if (mText[mPos] != '=') break;
+      ++mPos;
+      mToken = mPos;
+      if (mPos >= mSize) return false;
+      subScanQuoted();  // no blank may follow "=": whatever comes is the opening quote
+      mElement.fncInsertAttribute(name, fncToken());
+    }
+    if (mSize - mPos >= 2 && mText[mPos] == '?' && mText[mPos + 1] == '>') {
+      mElement.lElmEndPos = static_cast<int32_t>(mPos + 2);
+      mPos += 2;
+      mToken = mPos;
+    }
+  }
+  mState = eState::Text;
+  return true;
+}
+
+void cScan::subRun() {
+  bool inside = true;  // false once the text ended inside a state
+  while (mPos < mSize && inside) {
+    switch (mState) {
+      case eState::Text: inside = fncTextState(); break;
+      case eState::TagOpen: inside = fncTagOpenState(); break;
+      case eState::AttributeName: inside = fncAttributeNameState(); break;
+      case eState::AttributeValue: inside = fncAttributeValueState(); break;
+      case eState::TagClose: inside = fncTagCloseState(); break;
+      case eState::DocType: inside = fncDocTypeState(); break;
+      case eState::Instruction: inside = fncInstructionState(); break;
+    }
+  }
+  // The last tag, complete but with no "<" after it, and the text after it.
+  if (mState != eState::Text) return;
+  const int32_t run = fncStoreText(mToken, mSize);
+  if (mbolHasElement) {
+    if (run != -1) mElement.lTextAfter = run;
+    mFile.fncInsertElementClass(std::move(mElement));
+    mbolHasElement = false;
+  }
+}
+
+}  // namespace
+
+bool cFileParser::fncParseFile(cFileData& iclsFileData, iProgressReport* ioReportObject) {
+  bolHasErrors = false;
+  bolCanContinue = true;
+  if (iclsFileData.sData.size() > kLongestText) return false;
+  cScan scan(iclsFileData, ioReportObject);
+  scan.subRun();
+  return true;
+}
+
+}  // namespace lyn
