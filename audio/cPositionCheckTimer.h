@@ -28,7 +28,8 @@ class cPositionCheckTimer {
   void subDetach(cAudioPlaybackSystem& player);
 
   // Advances the virtual clock (when there is one) by the interval, then polls every object.
-  // Objects attached or detached during a tick take part from the next tick on.
+  // An object attached during a tick is polled from the next tick on; one detached (or
+  // destroyed) during a tick is not polled again.
   void subTick();
   // `count` ticks in a row.
   void subTicks(int32_t ilCount);

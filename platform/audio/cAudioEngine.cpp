@@ -1,0 +1,393 @@
+#include "platform/audio/cAudioEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <vector>
+
+#include "platform/audio/AudioDecoders.h"
+#include "platform/audio/cNullSink.h"
+
+namespace lyn {
+namespace {
+constexpr int64_t kDecodeFrames = 1152;  // one MPEG-1 frame
+}
+
+cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage)
+    : mbHasSpeedStage(hasSpeedStage), mSink(std::move(sink)) {
+  if (!mSink) mSink = std::make_unique<cNullSink>();
+  mThread = std::thread([this] { subRun(); });
+}
+
+cAudioEngine::~cAudioEngine() {
+  mSink->subStop();
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mbQuit = true;
+  }
+  mWake.notify_all();
+  mDataReady.notify_all();
+  mThread.join();
+}
+
+void cAudioEngine::subStartSink(const AudioFormat& format) {
+  if (mSinkFormat == format) return;
+  mSink->subStop();
+  mSinkFormat = {};
+  if (!mSink->fncbStart(*this, format)) {
+    if (!mbSinkWarned) {
+      std::cerr << "LYN Reader: the sound device could not be opened; playing without sound\n";
+      mbSinkWarned = true;
+    }
+    mSink = std::make_unique<cNullSink>();
+    mSink->fncbStart(*this, format);
+  }
+  mSinkFormat = format;
+}
+
+bool cAudioEngine::fncbOpen(const std::string& path, std::string& error) {
+  std::unique_ptr<iAudioDecoder> decoder = fncOpenAudioDecoder(path, error);
+  if (!decoder) {
+    subClose();
+    return false;
+  }
+  const AudioFormat format = decoder->fncFormat();
+  if (format != mSinkFormat) mSink->subStop();
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mFormat = format;
+    mLength = decoder->fncLength();
+    mbLengthExact = decoder->fncbLengthExact();
+    mIncoming = std::move(decoder);
+    mbNewDecoder = true;
+    mSeekTarget = -1;
+    ++mGeneration;
+    mReady.subReset(format.channels);
+    mCapacity = std::max<int64_t>(2 * kDecodeFrames, format.rate / 10);
+    mbProducerDone = false;
+    mbHasFile = true;
+    mState = eState::Stopped;
+    mbEndOfStream = false;
+    mHeard = 0;
+    mStop = -1;
+  }
+  mWake.notify_all();
+  if (format != mSinkFormat) {
+    mSinkFormat = {};
+    subStartSink(format);
+  }
+  return true;
+}
+
+void cAudioEngine::subClose() {
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (!mbHasFile && !mbNewDecoder) return;
+    mIncoming.reset();
+    mbNewDecoder = true;
+    mSeekTarget = -1;
+    ++mGeneration;
+    mReady.subClear();
+    mbProducerDone = false;
+    mbHasFile = false;
+    mState = eState::Stopped;
+    mbEndOfStream = false;
+    mHeard = -1;
+    mStop = -1;
+    mLength = 0;
+  }
+  mWake.notify_all();
+  mDataReady.notify_all();
+}
+
+bool cAudioEngine::fncbHasFile() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mbHasFile;
+}
+
+bool cAudioEngine::fncbPlay() {
+  std::lock_guard<std::mutex> lock(mMutex);
+  if (!mbHasFile) return false;
+  mState = eState::Running;
+  mbEndOfStream = false;
+  return true;
+}
+
+bool cAudioEngine::fncbPause() {
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (!mbHasFile) return false;
+    mState = eState::Paused;
+  }
+  mDataReady.notify_all();
+  return true;
+}
+
+bool cAudioEngine::fncbSeek(int64_t frame) {
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (!mbHasFile) return false;
+    frame = std::clamp<int64_t>(frame, 0, mLength);
+    mSeekTarget = frame;
+    ++mGeneration;
+    mReady.subClear();
+    mbProducerDone = false;
+    mbEndOfStream = false;
+    mHeard = frame;
+  }
+  mWake.notify_all();
+  return true;
+}
+
+void cAudioEngine::subSetStopPoint(int64_t frame) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mStop = frame < 0 ? -1 : frame;
+  mbEndOfStream = false;
+}
+
+int64_t cAudioEngine::fncPosition() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mbHasFile ? mHeard : -1;
+}
+
+int64_t cAudioEngine::fncLength() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mbHasFile ? mLength : 0;
+}
+
+bool cAudioEngine::fncbLengthExact() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mbLengthExact;
+}
+
+bool cAudioEngine::fncbEndOfStream() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mbEndOfStream;
+}
+
+cAudioEngine::eState cAudioEngine::fncState() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mState;
+}
+
+AudioFormat cAudioEngine::fncFormat() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mFormat;
+}
+
+void cAudioEngine::subSetGain(double gain) {
+  mGain.store(static_cast<float>(std::clamp(gain, 0.0, 1.0)));
+}
+
+void cAudioEngine::subSetSpeed(const SpeedSettings& settings) {
+  if (!mbHasSpeedStage) return;
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mSpeed == settings) return;
+    mSpeed = settings;
+    mbSpeedChanged = true;
+  }
+  mWake.notify_all();
+}
+
+bool cAudioEngine::fncbSpeedStageActive() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mbStageActive;
+}
+
+const char* cAudioEngine::fncSinkName() const { return mSink->fncName(); }
+
+int64_t cAudioEngine::fncFramesReady() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mReady.fncFrames();
+}
+
+void cAudioEngine::subReachEnd() {
+  // mMutex is held.
+  mState = eState::Stopped;
+  mbEndOfStream = true;
+}
+
+size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
+  std::unique_lock<std::mutex> lock(mMutex);
+  const int channels = mFormat.channels;
+  int64_t got = 0;
+  const int64_t want = static_cast<int64_t>(frames);
+  while (got < want && mState == eState::Running && !mbQuit) {
+    if (mStop >= 0 && mHeard >= mStop) {
+      subReachEnd();
+      break;
+    }
+    if (!mReady.fncbEmpty()) {
+      int64_t fileEnd = 0;
+      const int64_t n = mReady.fncTake(out + got * channels, want - got, fileEnd,
+                                       mStop >= 0 ? mStop : INT64_MAX);
+      got += n;
+      if (n > 0) mHeard = fileEnd;
+      mWake.notify_one();
+      if (n == 0 || (mStop >= 0 && mHeard >= mStop)) {
+        if (mStop >= 0) mHeard = std::max(mHeard, std::min(mStop, mLength));
+        subReachEnd();
+        break;
+      }
+      continue;
+    }
+    if (mbProducerDone) {
+      subReachEnd();
+      break;
+    }
+    if (!wait) break;
+    mDataReady.wait(lock);
+  }
+  lock.unlock();
+  const float gain = mGain.load();
+  if (gain < 1.0f) {
+    for (int64_t i = 0; i < got * channels; ++i)
+      out[i] = static_cast<int16_t>(std::lrint(float(out[i]) * gain));
+  }
+  return static_cast<size_t>(got);
+}
+
+void cAudioEngine::subRun() {
+  std::unique_ptr<iAudioDecoder> decoder;
+  std::unique_ptr<cSpeedStage> stage;
+  cTimedAudio pending;
+  std::vector<int16_t> buffer;
+  AudioFormat format;
+  int64_t position = 0;
+  uint64_t generation = 0;
+  bool atEnd = false;
+  bool needSeek = false;
+
+  std::unique_lock<std::mutex> lock(mMutex);
+  for (;;) {
+    if (mbQuit) break;
+
+    if (mbNewDecoder) {
+      mbNewDecoder = false;
+      std::unique_ptr<iAudioDecoder> old = std::move(decoder);
+      decoder = std::move(mIncoming);
+      generation = mGeneration;
+      format = mFormat;
+      position = 0;
+      atEnd = false;
+      needSeek = false;
+      mbSpeedChanged = true;
+      const bool measure = decoder && !decoder->fncbLengthExact();
+      lock.unlock();
+      old.reset();
+      stage.reset();
+      pending.subReset(std::max(format.channels, 1));
+      if (decoder) {
+        buffer.assign(static_cast<size_t>(kDecodeFrames * format.channels), 0);
+        if (mbHasSpeedStage) stage = std::make_unique<cSpeedStage>(format);
+        if (measure) {
+          // A stream that does not say its length: read it through once to learn it and to
+          // index it for exact seeks.
+          decoder->subMeasureLength();
+          needSeek = true;
+        }
+      }
+      lock.lock();
+      if (measure && !mbNewDecoder) {
+        mLength = std::max<int64_t>(decoder->fncLength(), 0);
+        mbLengthExact = true;
+        if (mSeekTarget > mLength) mSeekTarget = mLength;
+      }
+      continue;
+    }
+
+    if (mSeekTarget >= 0 || needSeek) {
+      const int64_t target = mSeekTarget >= 0 ? mSeekTarget : position;
+      mSeekTarget = -1;
+      needSeek = false;
+      generation = mGeneration;
+      lock.unlock();
+      const bool ok = decoder && decoder->fncbSeek(target);
+      if (stage) stage->subReset();
+      pending.subClear();
+      lock.lock();
+      if (generation != mGeneration) continue;
+      position = target;
+      atEnd = !ok;
+      continue;
+    }
+
+    if (mbSpeedChanged) {
+      mbSpeedChanged = false;
+      const SpeedSettings settings = mSpeed;
+      if (stage) {
+        lock.unlock();
+        stage->subConfigure(settings, pending);
+        lock.lock();
+        mbStageActive = !stage->fncbPassThrough();
+        if (generation != mGeneration) pending.subClear();
+      }
+      continue;
+    }
+
+    if (generation != mGeneration) {
+      // Only a seek or an open moves the generation, and both are handled above.
+      generation = mGeneration;
+      pending.subClear();
+      continue;
+    }
+
+    if (!pending.fncbEmpty()) {
+      int64_t room = mCapacity - mReady.fncFrames();
+      if (room <= 0) {
+        mWake.wait(lock);
+        continue;
+      }
+      while (room > 0 && !pending.fncbEmpty()) {
+        int64_t fileStart = 0;
+        int64_t fileEnd = 0;
+        std::vector<int16_t>& scratch = buffer;
+        const int64_t chunk = std::min<int64_t>(room, int64_t(scratch.size()) / format.channels);
+        const int64_t n = pending.fncTakeRun(scratch.data(), chunk, fileStart, fileEnd);
+        if (n <= 0) break;
+        mReady.subAppend(scratch.data(), n, fileStart, fileEnd);
+        room -= n;
+      }
+      mDataReady.notify_all();
+      continue;
+    }
+
+    if (!decoder || atEnd) {
+      if (decoder && atEnd && !mbProducerDone) {
+        mbProducerDone = true;
+        mDataReady.notify_all();
+      }
+      mWake.wait(lock);
+      continue;
+    }
+
+    if (mReady.fncFrames() >= mCapacity) {
+      mWake.wait(lock);
+      continue;
+    }
+
+    lock.unlock();
+    const int64_t n = static_cast<int64_t>(decoder->fncRead(buffer.data(), kDecodeFrames));
+    if (n > 0) {
+      if (stage)
+        stage->subProcess(buffer.data(), n, position, pending);
+      else
+        pending.subAppend(buffer.data(), n, position, position + n);
+    } else if (stage) {
+      stage->subFlush(pending);
+    }
+    lock.lock();
+    if (generation != mGeneration) continue;
+    position += n;
+    if (n == 0) {
+      atEnd = true;
+      // The true end: a header that promised more (a truncated file) is corrected, and a length
+      // that was only estimated becomes exact.
+      mLength = position;
+      mbLengthExact = true;
+    }
+  }
+}
+
+}  // namespace lyn
