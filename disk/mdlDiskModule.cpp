@@ -173,7 +173,8 @@ void mdlDiskModule::subInitUserDataPath() {
   std::string path;
   mRegistry.fncReadValue(kUserDataPathValue, path, eRegistryRoot::CurrentUser, kKeyMisc);
   const std::string defaultPath = fncWithTrailingSeparator(sDefaultUserDataPath);
-  path = path.empty() ? defaultPath : fncWithTrailingSeparator(path);
+  // Only an absolute path names one folder whatever the current folder is.
+  path = (path.empty() || path.front() != '/') ? defaultPath : fncWithTrailingSeparator(path);
   if (!fncbFolderUsable(path)) subCreateFolderPath(path);
   if (!fncbFolderUsable(path) && path != defaultPath) {
     // A folder on a stick that is gone, or a path that can no longer be made: bookmarks must

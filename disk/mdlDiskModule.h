@@ -8,7 +8,8 @@
 // Paths keep their case in every output; where paths are compared, case is ignored.
 //
 // Errors, none of which stops the program:
-//   the stored data folder cannot be created     -> the default folder is used (and stored)
+//   the stored data folder is not an absolute path or cannot be created
+//                                                -> the default folder is used (and stored)
 //   the default folder cannot be created either  -> it stays the data folder; a warning on stderr
 //   too little room and no fixed drive with room -> the data folder stays where it is
 //   a file that cannot be moved to the new data folder, or that is there already

@@ -152,6 +152,10 @@ TEST_F(DataFolder, AStoredFolderThatCannotBeMadeGivesWayToTheDefault) {
   EXPECT_EQ(module.gsUserDataPath, home + "/.local/share/lyn-reader/");
   EXPECT_TRUE(std::filesystem::is_directory(module.gsUserDataPath));
   EXPECT_EQ(stored(), module.gsUserDataPath);
+
+  registry.subWriteValue("userdatapath", "relative/data", eRegistryRoot::CurrentUser, kKeyMisc);
+  module.subInitUserDataPath();
+  EXPECT_EQ(module.gsUserDataPath, home + "/.local/share/lyn-reader/");
 }
 
 TEST_F(DataFolder, LittleFreeSpaceMovesTheFilesToTheFirstFixedDriveWithRoom) {
