@@ -64,14 +64,7 @@ bool isTrashFolder(std::string_view path, std::string_view driveRoot) {
 
 // The highest folder above `path` (or `path` itself) on the same file system.
 std::string fileSystemRoot(const std::string& path, dev_t device) {
-  std::string current = path;
-  if (current.empty() || current.front() != '/') {
-    char* cwd = ::getcwd(nullptr, 0);
-    if (!cwd) return {};
-    current = joinPath(cwd, current);
-    std::free(cwd);
-  }
-  current = withoutTrailingSeparators(current);
+  std::string current = withoutTrailingSeparators(path);
   while (current != "/") {
     size_t slash = current.rfind('/');
     std::string parent = slash == 0 ? "/" : current.substr(0, slash);
@@ -182,8 +175,15 @@ std::vector<std::string> cFindFile::fncavntFindNccs(std::string_view folder) {
   cFindFile& root = *oSearchRoot;
   const bool& abort = root.mbAbort;
   if (abort || root.mbSearching) return results;
-  const std::string start = withoutTrailingSeparators(folder);
+  std::string start = withoutTrailingSeparators(folder);
   if (start.empty()) return results;
+  if (start.front() != '/') {
+    // The finds are full paths, and the trash rule needs the path from the drive's root.
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd) return results;
+    start = start == "." ? std::string(cwd) : joinPath(cwd, start);
+    std::free(cwd);
+  }
 
   root.mbSearching = true;
   struct Release {

@@ -40,8 +40,9 @@ class cFindFile {
   // "*.*" matches every name. Names are matched without regard to case.
   bool fncbFileExists(std::string_view path) const;
 
-  // The full paths of the NCC files in `folder` and every folder below it, in search order.
-  // The list is 1-based: element 0 is an empty slot, the finds are 1 to size() - 1.
+  // The full paths of the NCC files in `folder` and every folder below it, in search order; a
+  // relative `folder` is taken from the current folder. The list is 1-based: element 0 is an
+  // empty slot, the finds are 1 to size() - 1.
   std::vector<std::string> fncavntFindNccs(std::string_view folder);
 
   // Sets the root searcher's mbAbort.

@@ -195,7 +195,10 @@ void mdlDiskModule::subInitUserDataPath() {
       if (!candidate.bolIsReady || candidate.enDriveType != eDriveType::Fixed) continue;
       std::optional<uint64_t> room = mDrives.fncFreeSpace(candidate.sMountPoint);
       if (!room || *room <= kLowFreeSpace) continue;
-      const std::string newPath = fncWithTrailingSeparator(candidate.sMountPoint) + kDataFolderName;
+      // On the drive of the default folder that folder is the place; elsewhere the drive's own.
+      const std::string newPath = mDrives.fncDriveOfPath(defaultPath) == candidate.sMountPoint
+                                      ? defaultPath
+                                      : fncWithTrailingSeparator(candidate.sMountPoint) + kDataFolderName;
       if (fncbEqualIgnoringCase(newPath, path)) break;
       subCreateFolderPath(newPath);
       if (!fncbFolderUsable(newPath)) continue;

@@ -35,7 +35,8 @@ class mdlDiskModule {
 
   // Sets gsUserDataPath at start-up: the setting "userdatapath", else sDefaultUserDataPath;
   // created when missing; moved with its files to "<mount point>/lyn-reader/" on the first
-  // ready fixed drive with room when its own drive has 999999 bytes free or fewer; written back.
+  // ready fixed drive with room (to sDefaultUserDataPath when that drive holds it) when its own
+  // drive has 999999 bytes free or fewer; written back.
   void subInitUserDataPath();
 
   // Creates every missing folder along `path` up to its last "/"; a trailing part without "/"

@@ -129,6 +129,15 @@ TEST_F(FindFile, TheStartFolderMayBeALinkAndMayEndInASeparator) {
   auto results = finds(search.fncavntFindNccs(temp.path() + "/link/"));
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0], temp.path() + "/link/a/ncc.html");
+
+  // A relative folder gives full paths, and the trash rule still holds.
+  writeFile(drive + "/RECYCLED/ncc.html");
+  const std::string startFolder = std::filesystem::current_path().string();
+  ASSERT_EQ(::chdir(temp.path().c_str()), 0);
+  results = finds(search.fncavntFindNccs("STICK"));
+  ASSERT_EQ(::chdir(startFolder.c_str()), 0);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0], drive + "/a/ncc.html");
 }
 
 // Runs `body` in a child process that permissions bind even when the tests run as root (the

@@ -1,6 +1,8 @@
 #include "disk/mdlDiskModule.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "shell/cSettingsTable.h"
 #include "tests/disk/cFakeDrives.h"
@@ -181,6 +183,41 @@ TEST_F(DataFolder, LittleFreeSpaceMovesTheFilesToTheFirstFixedDriveWithRoom) {
   EXPECT_FALSE(std::filesystem::exists(old + "booklist.html"));
   // Only the files of the folder move.
   EXPECT_TRUE(std::filesystem::exists(old + "sub/kept.txt"));
+}
+
+TEST_F(DataFolder, AFolderOnAFullStickMovesToTheDefaultFolderWhenItsDriveHasRoom) {
+  const std::string stick = temp.path() + "/stick";
+  drives.add(stick, eDriveType::Removable, true, 100);
+  drives.add(home, eDriveType::Fixed, true, 1'000'000'000);
+  registry.subWriteValue("userdatapath", stick + "/lyn/", eRegistryRoot::CurrentUser, kKeyMisc);
+  writeFile(stick + "/lyn/book.bin", "marks");
+  module.subInitUserDataPath();
+  EXPECT_EQ(module.gsUserDataPath, home + "/.local/share/lyn-reader/");
+  EXPECT_TRUE(std::filesystem::exists(home + "/.local/share/lyn-reader/book.bin"));
+  EXPECT_EQ(stored(), module.gsUserDataPath);
+}
+
+TEST_F(DataFolder, FilesMoveWholeToAnotherFileSystem) {
+  // /dev/shm is a file system of its own on most machines; the move then copies.
+  struct stat shm {}, tmp {};
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(temp.path().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev ||
+      ::access("/dev/shm", W_OK) != 0)
+    GTEST_SKIP() << "no second file system to move to";
+  std::string other = "/dev/shm/lyn-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(other.data()), nullptr);
+  drives.add(home, eDriveType::Fixed, true, 0);
+  drives.add(other, eDriveType::Fixed, true, 1'000'000'000);
+  const std::string old = home + "/.local/share/lyn-reader/";
+  const std::string big(300'000, 'b');
+  writeFile(old + "big.bin", big);
+  module.subInitUserDataPath();
+  std::string bytes;
+  EXPECT_EQ(module.gsUserDataPath, other + "/lyn-reader/");
+  EXPECT_TRUE(fncReadWholeFile(other + "/lyn-reader/big.bin", bytes));
+  EXPECT_EQ(bytes, big);
+  EXPECT_FALSE(std::filesystem::exists(old + "big.bin"));
+  EXPECT_FALSE(std::filesystem::exists(other + "/lyn-reader/big.bin.tmp"));
+  std::filesystem::remove_all(other);
 }
 
 TEST_F(DataFolder, AFileThatIsAlreadyInTheNewFolderIsNotOverwritten) {
