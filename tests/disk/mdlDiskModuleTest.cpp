@@ -242,17 +242,6 @@ TEST_F(DataFolder, WithoutAFixedDriveWithRoomTheFolderStaysWhereItIs) {
   EXPECT_EQ(stored(), module.gsUserDataPath);
 }
 
-TEST_F(DataFolder, EnoughRoomOnARealDriveKeepsTheFolder) {
-  test::cFakeMachine m;
-  cDrives real(m.paths());
-  mdlDiskModule onMachine(registry, real);
-  onMachine.sDefaultUserDataPath = m.home() + "/.local/share/lyn-reader";
-  writeFile(m.home() + "/.local/share/lyn-reader/a.bin", "x");
-  onMachine.subInitUserDataPath();
-  EXPECT_EQ(onMachine.gsUserDataPath, m.home() + "/.local/share/lyn-reader/");
-  EXPECT_TRUE(std::filesystem::exists(m.home() + "/.local/share/lyn-reader/a.bin"));
-}
-
 TEST_F(DataFolder, CreatingAFolderPathMakesEveryLevelUpToTheLastSeparator) {
   module.subCreateFolderPath(temp.path() + "/a/b/c/not-this");
   EXPECT_TRUE(std::filesystem::is_directory(temp.path() + "/a/b/c"));
