@@ -339,6 +339,7 @@ void cAudioEngine::subRun() {
         mWake.wait(lock);
         continue;
       }
+      if (pending.fncFrames() <= room) pending.subMoveTo(mReady);
       while (room > 0 && !pending.fncbEmpty()) {
         int64_t fileStart = 0;
         int64_t fileEnd = 0;

@@ -81,13 +81,18 @@ void cPauseShortener::subBlock(const int16_t* block, int64_t frames, int64_t fil
     mTail.assign(static_cast<size_t>(mHoldFrames * channels), 0);
     mTailWrite = 0;
   }
-  for (int64_t i = 0; i < frames; ++i) {
-    const int16_t* frame = block + i * channels;
-    if (mPauseFrames < mHoldFrames) mHead.insert(mHead.end(), frame, frame + channels);
-    std::copy(frame, frame + channels, mTail.begin() + (mTailWrite % mHoldFrames) * channels);
-    ++mTailWrite;
-    ++mPauseFrames;
+  // The first mHoldFrames frames of the pause go to the head, all of them through the tail ring.
+  const int64_t toHead = std::clamp<int64_t>(mHoldFrames - mPauseFrames, 0, frames);
+  mHead.insert(mHead.end(), block, block + toHead * channels);
+  for (int64_t done = 0; done < frames;) {
+    const int64_t at = mTailWrite % mHoldFrames;
+    const int64_t n = std::min(frames - done, mHoldFrames - at);
+    std::copy(block + done * channels, block + (done + n) * channels,
+              mTail.begin() + at * channels);
+    done += n;
+    mTailWrite += n;
   }
+  mPauseFrames += frames;
 }
 
 void cPauseShortener::subEndPause(cTimedAudio& out) {
