@@ -186,6 +186,15 @@ void cAudioEngine::subSetSpeed(const SpeedSettings& settings) {
     if (mSpeed == settings) return;
     mSpeed = settings;
     mbSpeedChanged = true;
+    // What is already buffered was made at the old speed: it is made again from the position
+    // heard, so the new speed is heard at once (and the first frame of a newly opened file
+    // already has the speed of the current row).
+    if (mbHasFile) {
+      mSeekTarget = std::max<int64_t>(mHeard, 0);
+      ++mGeneration;
+      mReady.subClear();
+      mbProducerDone = false;
+    }
   }
   mWake.notify_all();
 }

@@ -68,7 +68,8 @@ class cAudioEngine final : private iAudioSource {
 
   // Linear gain 0..1, applied to the frames as the sink takes them.
   void subSetGain(double gain);
-  // Ignored without speed stage.
+  // Ignored without speed stage. Heard from the next frame on: what was buffered at the old
+  // speed is made again from the position heard.
   void subSetSpeed(const SpeedSettings& settings);
   bool fncbHasSpeedStage() const { return mbHasSpeedStage; }
   // True while the speed stage changes the audio (not a pass-through).
