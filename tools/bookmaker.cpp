@@ -28,10 +28,11 @@
 //
 // Spoken books, from a small structured text (see cBookSource.h for its form):
 //
-//   lyn-bookmaker --source TEXT_FILE OUT_FOLDER [--voice VOICE] [--ncc-name NAME]
+//   lyn-bookmaker --source TEXT_FILE OUT_FOLDER [--voice VOICE] [--ncc-name NAME] [--wpm N]
 //                 [--espeak-data DIR] [--lame PATH]
-//     speaks every sentence with espeak-ng (default voice "en"), encodes one MP3 per SMIL file
-//     with lame (22,050 Hz mono) and writes the book.
+//     speaks every sentence with espeak-ng (default voice "en", 165 words a minute), encodes
+//     one MP3 per SMIL file with lame (22,050 Hz mono) and writes the book; OUT_FOLDER is
+//     replaced as a whole.
 //
 // Exit status 0 on success; 1 with a message on stderr otherwise (bad options, a file that
 // cannot be written, speech or encoding that fails).
@@ -43,6 +44,10 @@
 #include <string>
 #include <string_view>
 
+#include "tools/cBookSource.h"
+#include "tools/cMp3Encoder.h"
+#include "tools/cSpeechSynthesizer.h"
+#include "tools/cSpokenBook.h"
 #include "tools/cSyntheticBook.h"
 
 namespace {
@@ -55,7 +60,7 @@ int fncUsage(const char* message) {
                "[--shared-audio] [--page-every K] [--front-pages N] [--extras-every K] "
                "[--max-level L] [--single-content] [--title TEXT] [--ncc-name NAME]\n"
                "       lyn-bookmaker --source TEXT_FILE OUT_FOLDER [--voice VOICE] "
-               "[--ncc-name NAME] [--espeak-data DIR] [--lame PATH]\n");
+               "[--ncc-name NAME] [--wpm N] [--espeak-data DIR] [--lame PATH]\n");
   return 1;
 }
 
@@ -122,11 +127,51 @@ int fncSynthetic(int argc, char** argv) {
   return 0;
 }
 
+int fncSpoken(int argc, char** argv) {
+  if (argc < 4) return fncUsage("--source needs a text file and an output folder");
+  const std::string source = argv[2], folder = argv[3];
+  std::string voice = "en", nccName = "ncc.html", espeakData, lame = "lame";
+  long wpm = 165;
+  for (int i = 4; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (i + 1 >= argc) return fncUsage(("missing value after " + std::string(arg)).c_str());
+    const char* value = argv[++i];
+    if (arg == "--voice") voice = value;
+    else if (arg == "--ncc-name") nccName = value;
+    else if (arg == "--espeak-data") espeakData = value;
+    else if (arg == "--lame") lame = value;
+    else if (arg == "--wpm") {
+      if (!fncbNumber(value, wpm) || wpm < 80 || wpm > 450) return fncUsage("bad --wpm");
+    } else return fncUsage(("unknown option " + std::string(arg)).c_str());
+  }
+  std::string error;
+  lyn::tools::cBookSource text;
+  if (!text.fncbRead(source, error)) {
+    std::fprintf(stderr, "lyn-bookmaker: %s\n", error.c_str());
+    return 1;
+  }
+  lyn::tools::cSpeechSynthesizer speech;
+  if (!speech.fncbOpen(voice, espeakData, int(wpm), error)) {
+    std::fprintf(stderr, "lyn-bookmaker: %s\n", error.c_str());
+    return 1;
+  }
+  const lyn::tools::cMp3Encoder encoder(lame);
+  lyn::tools::cSpokenBook maker(speech, encoder);
+  if (!maker.fncbMake(text, folder, nccName, error)) {
+    std::fprintf(stderr, "lyn-bookmaker: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("lyn-bookmaker: %s: %ld points, %ld phrases, %.0f s\n", folder.c_str(),
+              maker.lPoints, maker.lPars, maker.dSeconds);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return fncUsage("nothing to do");
   const std::string_view mode = argv[1];
   if (mode == "--synthetic") return fncSynthetic(argc, argv);
+  if (mode == "--source") return fncSpoken(argc, argv);
   return fncUsage("unknown mode");
 }
