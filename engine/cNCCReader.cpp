@@ -1,0 +1,684 @@
+#include "engine/cNCCReader.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+#include "audio/cAudioPlaybackSystem.h"
+#include "audio/cPhraseAudioHandler.h"
+#include "markup/cDTBData.h"
+#include "markup/cElementContainer.h"
+#include "markup/cElementData.h"
+#include "markup/cFileData.h"
+#include "platform/files/TextCase.h"
+#include "queue/cMessageQueue.h"
+#include "shell/ModuleServices.h"
+
+namespace lyn {
+
+namespace {
+
+constexpr std::array<const char*, 17> kErrorMessages = {
+    "",
+    "clsSmilPlayer error",
+    "Position doesn't exist in audio",
+    "Position doesn't exist in NCC",
+    "Text not found in NCC",
+    "Text not found in content",
+    "Internal datahandling error",
+    "DXM object not initialized",
+    "Error in file or file not loaded",
+    "Audiofile doens't exist or is corrupt",
+    "TOC changed due to error",
+    "HREF is void",
+    "Invalid timevalue in audio",
+    "Invalid NCC file",
+    "DXM Error",
+    "Beginning of book",
+    "End of book",
+};
+
+std::string_view fncTrim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string fncKey(std::string_view file, std::string_view fragment) {
+  std::string key = fncFoldCase(file);
+  key += '#';
+  key += fncFoldCase(fragment);
+  return key;
+}
+
+bool fncbIsAudio(const cElementData* media) {
+  return media && fncEqualsIgnoringCase(media->sElementName, "audio");
+}
+
+bool fncbStartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && fncEqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The first node below `top` (pre-order) named `name`, ignoring case.
+cElementContainer* fncFindBelow(cElementContainer* top, std::string_view name) {
+  if (top->lElementsOwned() == 0) return nullptr;
+  cElementContainer* node = top->pElementContainer(1);
+  while (node) {
+    if (fncEqualsIgnoringCase(node->sName, name)) return node;
+    if (node->lElementsOwned() > 0) {
+      node = node->pElementContainer(1);
+      continue;
+    }
+    while (node && node != top && !node->oNextSibling()) node = node->oParent();
+    node = (node && node != top) ? node->oNextSibling() : nullptr;
+  }
+  return nullptr;
+}
+
+// The leading number of a rel value ("2" of "2 of 3"); nothing when it does not start with one.
+std::optional<int32_t> fncVolumeOf(std::string_view rel) {
+  rel = fncTrim(rel);
+  int64_t value = 0;
+  size_t i = 0;
+  for (; i < rel.size() && rel[i] >= '0' && rel[i] <= '9'; ++i) {
+    value = std::min<int64_t>(value * 10 + (rel[i] - '0'), INT32_MAX);
+  }
+  if (i == 0) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+cNCCReader::cNCCReader(cMessageQueue& queue) : mQueue(queue) {
+  mSmilPlayer.subSetListener(&mSmilEvents);
+}
+
+cNCCReader::~cNCCReader() {
+  ctlDXM(nullptr);
+  mSmilPlayer.subSetListener(nullptr);
+}
+
+void cNCCReader::subAddListener(iNCCReaderListener& listener) {
+  if (std::find(mListeners.begin(), mListeners.end(), &listener) == mListeners.end())
+    mListeners.push_back(&listener);
+}
+
+void cNCCReader::subRemoveListener(iNCCReaderListener& listener) {
+  mListeners.erase(std::remove(mListeners.begin(), mListeners.end(), &listener), mListeners.end());
+}
+
+template <typename F>
+void cNCCReader::subRaise(F&& event) {
+  const std::vector<iNCCReaderListener*> listeners = mListeners;
+  for (iNCCReaderListener* listener : listeners) {
+    if (std::find(mListeners.begin(), mListeners.end(), listener) != mListeners.end())
+      event(*listener);
+  }
+}
+
+cDTBData& cNCCReader::clsDTBData() {
+  if (!mDTBData) mDTBData = std::make_unique<cDTBData>();
+  return *mDTBData;
+}
+
+cTocItem* cNCCReader::clsCurrentTocItem() {
+  if (lCurrentTocItem < 1 || lCurrentTocItem > lNumberOfTocItems()) return nullptr;
+  return mToc[static_cast<size_t>(lCurrentTocItem - 1)].get();
+}
+
+void cNCCReader::ctlDXM(cAudioPlaybackSystem* iclsPlayer) {
+  if (mAudio == iclsPlayer) return;
+  if (mAudio) mAudio->subRemoveListener(mAudioEvents);
+  mAudio = iclsPlayer;
+  if (mAudio) mAudio->subAddListener(mAudioEvents);
+}
+
+void cNCCReader::subReportError(int32_t ilErrorNumber,
+                                std::optional<std::string_view> isErrorLocation) {
+  lErrorNumber = ilErrorNumber;
+  if (isErrorLocation) sErrorLocation = std::string(*isErrorLocation);
+  if (ilErrorNumber >= 1 && ilErrorNumber <= 16)
+    sErrorMsg = kErrorMessages[static_cast<size_t>(ilErrorNumber)];
+  subRaise([](iNCCReaderListener& l) { l.evError(); });
+  if (oOwner) oOwner->clsNccReader_evError();
+}
+
+cTocItem* cNCCReader::pToc(int32_t ilTocIndex) {
+  if (ilTocIndex < 1 || ilTocIndex > lNumberOfTocItems()) {
+    subReportError(3, "Get TOC");
+    return nullptr;
+  }
+  return mToc[static_cast<size_t>(ilTocIndex - 1)].get();
+}
+
+std::string cNCCReader::fncReplaceEnteties(std::string& sText) const {
+  return mEntities.fncReplace(sText);
+}
+
+// --- loading ---------------------------------------------------------------------------------
+
+bool cNCCReader::fncbLoadBook(std::string_view vsNccPath, std::string_view vsNccFile) {
+  cDTBData& files = clsDTBData();
+  mSmilPlayer.clsDTBData = &files;
+  files.sWorkPath = vsNccPath.empty() ? std::string() : fncWithTrailingSeparator(std::string(vsNccPath));
+  if (!files.fncInsertFile(vsNccFile, kFileTypeNcc, {.bolParsing = true})) {
+    subReportError(1, "Load book");
+    return false;
+  }
+  cFileData* ncc = files.fncGetFileData({.enFileType = kFileTypeNcc});
+  if (!ncc) {
+    subReportError(1, "Load book");
+    return false;
+  }
+  fncReplaceEnteties(files.sTitle);
+  if (!fncbFormatAccepted(*ncc)) {
+    subReportError(13, "Parse par");
+    return false;
+  }
+  ncc->fncParseElementHierarchy();
+  subGenerateNavpoints(*ncc);
+  return fncbFirstAudioPlays();
+}
+
+bool cNCCReader::fncbFormatAccepted(cFileData& ncc) {
+  for (cElementData* meta = ncc.fncGetElementData(std::string_view("meta")); meta;
+       meta = ncc.fncGetNextElementData({"meta"})) {
+    const std::string_view content = fncTrim(meta->fncAttrContentWOQ("content"));
+    const std::string name = fncFoldCase(fncTrim(meta->fncAttrContentWOQ("name")));
+    if (fncFoldCase(content.substr(0, 7)) == "daisy 2" &&
+        (name == "dc:format" || name == "ncc:format"))
+      return true;
+  }
+  return false;
+}
+
+void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
+  static constexpr std::string_view kLocation = "Generate navpoints";
+  cElementContainer* root = ncc.clsElementContainer();
+  cElementContainer* body = root ? fncFindBelow(root, "body") : nullptr;
+  if (body) body->subResetAllElements(true);
+  std::string lastRegistered;
+  for (int32_t i = 1; body && i <= body->lElementsOwned(); ++i) {
+    cElementContainer* child = body->pElementContainer(i);
+    const std::string name = fncFoldCase(child->sName);
+    const bool heading = name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
+    if (!heading && name != "span" && name != "div") continue;
+    const cElementData* record = ncc.pElementData(child->lStartTagNumber);
+    cElementContainer* link = fncFindBelow(child, "a");
+    const cElementData* linkRecord = link ? ncc.pElementData(link->lStartTagNumber) : nullptr;
+    if (!record || !linkRecord) {
+      subReportError(8, kLocation);
+      continue;
+    }
+    auto item = std::make_unique<cTocItem>();
+    item->clsElementContainer = child;
+
+    // The caption grows run by run, cleaned after each, so a space ending a run is lost.
+    for (int32_t r = 1; r <= link->lTextsOwned() && item->sCaption.size() < kMaxCaptionBytes; ++r) {
+      std::string caption = item->sCaption;
+      caption += ncc.fncTextDataContent(link->pTextData(r));
+      fncReplaceEnteties(caption);
+      item->sCaption = fncNormaliseWhiteSpace(caption);
+    }
+
+    const std::string href = fncFoldCase(linkRecord->fncAttrContentWOQ("href"));
+    const size_t firstHash = href.find('#');
+    const size_t lastHash = href.rfind('#');
+    const std::string file(fncTrim(std::string_view(href).substr(0, firstHash)));
+    const std::string fragment =
+        firstHash == std::string::npos ? std::string()
+                                       : std::string(fncTrim(std::string_view(href).substr(lastHash + 1)));
+    // Every SMIL file gets a placeholder in NCC order; a link without a file registers nothing.
+    if (!file.empty() && file != lastRegistered) {
+      mSmilPlayer.fncInsertFile(file, false);
+      lastRegistered = file;
+    }
+
+    const std::string cls = fncFoldCase(fncTrim(record->fncAttrContentWOQ("class")));
+    int32_t* counter = nullptr;
+    if (heading) {
+      item->sClass = "heading" + name.substr(1);
+      item->sSubClass = cls;
+      counter = name == "h1" ? &lChapterCount : &lHeadingCount;
+    } else if (name == "span") {
+      if (cls == "sidebar") {
+        item->sClass = "sidebar";
+      } else if (cls == "optional-prodnote") {
+        item->sClass = "prodnote";
+      } else if (cls == "noteref") {
+        item->sClass = "noteref";
+      } else if (cls == "pagenormal" || cls == "page-normal") {
+        item->sClass = "page";
+        item->sSubClass = "pagenormal";
+      } else if (cls == "pagespecial" || cls == "page-special") {
+        item->sClass = "page";
+        item->sSubClass = "pagespecial";
+      } else if (cls == "pagefront" || cls == "page-front") {
+        item->sClass = "page";
+        item->sSubClass = "pagefront";
+      } else {
+        continue;
+      }
+      if (item->sClass == "page") counter = &lPageCount;
+    } else if (cls == "group") {
+      item->sSubClass = "group";
+    } else {
+      continue;
+    }
+
+    item->sRel = std::string(fncTrim(linkRecord->fncAttrContentWOQ("rel")));
+    item->sID = std::string(fncTrim(record->fncAttrContentWOQ("id")));
+    item->sSmilFile = file;
+    item->sSmilID = fragment;
+    if (item->sSmilFile.empty()) {
+      subReportError(11, kLocation);
+      continue;
+    }
+    if (counter) ++*counter;
+    mToc.push_back(std::move(item));
+  }
+  lCurrentTocItem = 1;
+  subIndexNavpoints();
+}
+
+void cNCCReader::subIndexNavpoints() {
+  mTocByLink.clear();
+  mTocByTarget.clear();
+  cFileData* ncc = mDTBData ? mDTBData->fncGetFileData({.enFileType = kFileTypeNcc}) : nullptr;
+  for (int32_t n = 1; n <= lNumberOfTocItems(); ++n) {
+    const cTocItem& item = *mToc[static_cast<size_t>(n - 1)];
+    mTocByTarget.emplace(fncKey(item.sSmilFile, item.sSmilID), n);
+    cElementContainer* link = fncFindBelow(item.clsElementContainer, "a");
+    const cElementData* record = (link && ncc) ? ncc->pElementData(link->lStartTagNumber) : nullptr;
+    if (!record) continue;
+    const std::string_view href = record->fncAttrContentWOQ("href");
+    const size_t hash = href.find('#');
+    if (hash == std::string_view::npos) continue;
+    mTocByLink.emplace(fncKey(fncTrim(href.substr(0, hash)), fncTrim(href.substr(hash + 1))), n);
+  }
+}
+
+cElementData* cNCCReader::fncNextAudio(cSmilPlayer& player, bool bolTakeCurrent) {
+  cElementData* media = bolTakeCurrent ? player.fncRetrieveCurrentMedia() : nullptr;
+  if (!media) media = player.fncRetrieveNextMedia();
+  while (media && !fncbIsAudio(media)) media = player.fncRetrieveNextMedia();
+  return media;
+}
+
+bool cNCCReader::fncbFirstAudioPlays() {
+  if (mToc.empty()) return false;
+  // A private copy, so that the real player's position stays untouched.
+  cSmilPlayer probe;
+  mSmilPlayer.subCopyMeTo(probe);
+  const cTocItem& first = *mToc.front();
+  if (!probe.fncGotoElementContainerByFileAndID(first.sSmilFile, first.sSmilID)) return false;
+  const cElementData* audio = fncNextAudio(probe, true);
+  if (!audio) return false;
+  const std::string path = fncConvertPath(audio->fncAttrContentWOQ("src"));
+  return !path.empty() && fncbCanPlayAudioFile(path);
+}
+
+// --- paths and times -------------------------------------------------------------------------
+
+std::string cNCCReader::fncVolumeRoot() {
+  const std::string folder = clsDTBData().sWorkPath;
+  if (folder == mVolumeFolder && !mVolumeRoot.empty()) return mVolumeRoot;
+  mVolumeFolder = folder;
+  std::error_code ec;
+  std::filesystem::path path = std::filesystem::absolute(folder.empty() ? "." : folder, ec);
+  path = path.lexically_normal();
+  struct stat here {};
+  if (::stat(path.c_str(), &here) != 0) {
+    mVolumeRoot = "/";
+    return mVolumeRoot;
+  }
+  // Up from the book folder while the parent lies on the same device: the mount point.
+  if (!path.has_filename()) path = path.parent_path();
+  while (path.has_parent_path() && path.parent_path() != path) {
+    struct stat up {};
+    if (::stat(path.parent_path().c_str(), &up) != 0 || up.st_dev != here.st_dev) break;
+    path = path.parent_path();
+  }
+  mVolumeRoot = path.string();
+  return mVolumeRoot;
+}
+
+std::string cNCCReader::fncConvertPath(std::string_view isValue) {
+  if (fncbStartsWithIgnoringCase(isValue, "http:") || fncbStartsWithIgnoringCase(isValue, "ftp:"))
+    return {};
+  if (!mLastSrc.empty() && isValue == mLastSrc) return mLastPath;
+  std::string value(isValue);
+  std::replace(value.begin(), value.end(), '\\', '/');
+  const std::string& book = clsDTBData().sWorkPath;
+  const size_t first = value.find('/');
+  std::string path;
+  if (first == std::string::npos) {
+    path = book + value;
+  } else {
+    const std::string leading = value.substr(0, first + 1);
+    const std::string rest = value.substr(first + 1);  // the middle part and the file name
+    std::string prefix;
+    if (leading == "./" || leading == "../") {
+      prefix = book + leading;
+    } else if (leading == "/") {
+      prefix = fncWithTrailingSeparator(fncVolumeRoot());
+    } else if (leading.size() > 1 && leading[1] == ':') {
+      prefix = leading;
+    } else {
+      prefix = book + leading;
+    }
+    path = prefix + rest;
+  }
+  if (auto real = clsDTBData().fncPathResolver().fncResolve(path)) path = real->string();
+  mLastSrc = std::string(isValue);
+  mLastPath = path;
+  return path;
+}
+
+double cNCCReader::fncConvertTime(std::string_view isValue) const {
+  std::string value(isValue);
+  return fncParseClockValue(value);
+}
+
+// --- playback --------------------------------------------------------------------------------
+
+void cNCCReader::subPause() {
+  if (mAudio) mAudio->fncbPause();
+}
+
+bool cNCCReader::fncPlayCurrent() {
+  static constexpr std::string_view kLocation = "Play current";
+  const cElementData* audio = fncNextAudio(mSmilPlayer, true);
+  if (!audio) return false;
+  if (!mAudio) {
+    subReportError(7, kLocation);
+    return false;
+  }
+  const std::string path = fncConvertPath(audio->fncAttrContentWOQ("src"));
+  const bool sameFile = !path.empty() && mAudio->psFileName() == path && mAudio->mbAudioFileLoaded;
+  if (!path.empty() && !sameFile) mAudio->psFileName(path);
+  if (path.empty() || mAudio->psFileName() != path || !mAudio->mbAudioFileLoaded) {
+    subReportError(7, kLocation);
+    return false;
+  }
+  bolIsUsingVari = mAudio->mbIsUsingVari;
+
+  // A missing clip-begin is the start of the file, a missing clip-end its end.
+  const std::string_view beginText = audio->fncAttrContentWOQ("clip-begin");
+  const std::string_view endText = audio->fncAttrContentWOQ("clip-end");
+  const bool hasEnd = !fncTrim(endText).empty();
+  const double duration = mAudio->pdDuration();
+  double begin = fncTrim(beginText).empty() ? 0.0 : fncConvertTime(beginText);
+  double end = hasEnd ? fncConvertTime(endText) : duration;
+  if (hasEnd && begin > end) {
+    subReportError(12, kLocation);
+    end = begin;
+  }
+  if (begin > duration) {
+    subReportError(2, "Play Current");
+    begin = duration;
+  }
+
+  if (bolStopAt) {
+    mAudio->fncbStopAt(end);
+  } else if (!hasEnd) {
+    // No mark: the end of the file ends the clip.
+    mAudio->mbMarkSet = false;
+    mAudio->mdMarkPosition = -1;
+  } else if (!mAudio->fncbSetMark(end)) {
+    subReportError(2, "Play Current");
+    mAudio->fncbSetMark(duration);
+  }
+
+  mQueue.subAddMessage("START");
+
+  // Consecutive clips of one file play on without a seek, so without a gap.
+  const double position = mAudio->pdPosition();
+  const bool consecutive = sameFile && begin == lOCE && begin - position <= 0.1;
+  if (!consecutive) mAudio->pdPosition(begin);
+  lOCS = begin;
+  lOCE = end;
+  return true;
+}
+
+bool cNCCReader::fncNavigate(int32_t lDirection, int32_t ilNumber,
+                             const std::vector<std::string>& units) {
+  static constexpr std::string_view kLocation = "Navigate";
+  aLastUnits = units;
+  const bool forward = lDirection >= 0;
+  const bool phrases = std::any_of(units.begin(), units.end(), [](const std::string& unit) {
+    return fncEqualsIgnoringCase(unit, "audio");
+  });
+  if (phrases) {
+    for (int32_t step = 0; step < ilNumber; ++step) {
+      const cElementData* media =
+          forward ? mSmilPlayer.fncRetrieveNextMedia() : mSmilPlayer.fncRetrievePreviousMedia();
+      while (media && !fncbIsAudio(media)) {
+        media = forward ? mSmilPlayer.fncRetrieveNextMedia() : mSmilPlayer.fncRetrievePreviousMedia();
+      }
+      if (media) continue;
+      if (forward) {
+        subPause();
+        subReportError(16, kLocation);
+      } else {
+        fncNavigate(1, 1, {"audio"});
+        subPause();
+        subReportError(15, kLocation);
+      }
+      return false;
+    }
+    return fncPlayCurrent();
+  }
+
+  const int32_t direction = forward ? 1 : -1;
+  for (int32_t step = 0; step < ilNumber; ++step) {
+    int32_t k = lCurrentTocItem;
+    for (;;) {
+      k += direction;
+      if (k < 1 || k > lNumberOfTocItems()) {
+        subReportError(3, kLocation);
+        return false;
+      }
+      cTocItem& item = *mToc[static_cast<size_t>(k - 1)];
+      if (!item.bolNavigable) continue;
+      const bool wanted = std::any_of(units.begin(), units.end(), [&](const std::string& unit) {
+        return fncEqualsIgnoringCase(item.sClass, unit);
+      });
+      if (!wanted) continue;
+      if (mSmilPlayer.fncGotoElementContainerByFileAndID(item.sSmilFile, item.sSmilID)) break;
+      subReportError(1, kLocation);
+      // A point whose place does not exist is passed over from now on; a refused par ends here.
+      if (mSmilPlayer.lErrorNumber != 1) return false;
+      item.bolNavigable = false;
+    }
+    lCurrentTocItem = k;
+  }
+  return fncPlayCurrent();
+}
+
+bool cNCCReader::fncbPlayTocItem(int32_t ilTocItem) {
+  cTocItem* item = pToc(ilTocItem);
+  if (!item) return false;
+  if (!mSmilPlayer.fncGotoElementContainerByFileAndID(item->sSmilFile, item->sSmilID)) {
+    subReportError(1, "Play tocitem");
+    return false;
+  }
+  lCurrentTocItem = ilTocItem;
+  return fncPlayCurrent();
+}
+
+bool cNCCReader::fncGotoPosition(std::string_view isFile, std::string_view isID,
+                                 int32_t ilPhraseNumber) {
+  if (!mSmilPlayer.fncGotoElementContainerByFileAndID(isFile, isID)) return false;
+  cElementData* media = mSmilPlayer.fncRetrieveCurrentMedia();
+  if (!media) media = mSmilPlayer.fncRetrieveNextMedia();
+  if (!media) return false;
+  if (ilPhraseNumber > 1) {
+    // Counted on a copy; the player takes the place of the last clip reached.
+    cSmilPlayer probe;
+    mSmilPlayer.subCopyMeTo(probe);
+    cSmilPlayer reached;
+    bool any = false;
+    for (int32_t phrase = 1; phrase <= ilPhraseNumber; ++phrase) {
+      if (!fncNextAudio(probe, phrase == 1)) break;
+      probe.subCopyMeTo(reached);
+      any = true;
+    }
+    if (any) {
+      reached.subCopyMeTo(mSmilPlayer);
+      media = mSmilPlayer.fncRetrieveCurrentMedia();
+      if (!media) return false;
+    }
+  }
+  subCountTocPosition();
+  clsSmilPlayer_evNewMedia(*media);
+  return fncPlayCurrent();
+}
+
+void cNCCReader::subCountTocPosition() {
+  const cElementContainer* node = mSmilPlayer.clsCurrentElementContainer;
+  cFileData* doc = cSmilPlayer::fncDocumentOf(node);
+  if (!doc) return;
+  const cElementData* media = doc->pElementData(node->lStartTagNumber);
+  if (!media) return;
+  int32_t at = node->lStartTagNumber;
+  const std::string file = mSmilPlayer.fncGetParSmilFile(mSmilPlayer.lCurrentParListItem);
+  const std::string fileKey = fncFoldCase(file.empty() ? doc->sFileName : file) + "#";
+  for (; at >= 1; --at) {
+    const std::string_view id = doc->pElementData(at)->fncAttrContentWOQ("id");
+    if (id.empty()) continue;
+    const auto found = mTocByTarget.find(fileKey + fncFoldCase(id));
+    if (found == mTocByTarget.end()) continue;
+    if (mToc[static_cast<size_t>(found->second - 1)]->sRel.empty()) lCurrentTocItem = found->second;
+    return;
+  }
+}
+
+void cNCCReader::subCalculatePosition(std::string_view isType, int32_t& ilCurrentPosition,
+                                      int32_t& ilNumberofPositions) {
+  ilCurrentPosition = 0;
+  ilNumberofPositions = 0;
+  if (lCurrentTocItem < 1 || lCurrentTocItem > lNumberOfTocItems()) return;
+  const bool event = fncEqualsIgnoringCase(isType, "event");
+  int32_t from = lCurrentTocItem;
+  if (event) {
+    static constexpr std::array<std::string_view, 5> kMinor = {"page", "noteref", "sidebar",
+                                                               "prodnote", "pagenumber"};
+    while (from > 1 && std::any_of(kMinor.begin(), kMinor.end(), [&](std::string_view c) {
+             return fncEqualsIgnoringCase(mToc[static_cast<size_t>(from - 1)]->sClass, c);
+           }))
+      --from;
+  }
+  const cTocItem& start = *mToc[static_cast<size_t>(from - 1)];
+  std::vector<std::string> toID;
+  std::string toFile;
+  if (lCurrentTocItem < lNumberOfTocItems()) {
+    const cTocItem& next = *mToc[static_cast<size_t>(lCurrentTocItem)];
+    toID.push_back(next.sSmilID);
+    toFile = next.sSmilFile;
+  }
+  int32_t texts = 0, audios = 0, currentText = 0, currentAudio = 0;
+  mSmilPlayer.subCountTextAndAudio(texts, audios, currentText, currentAudio, start.sSmilID,
+                                   start.sSmilFile, toID, toFile);
+  if (event) {
+    ilCurrentPosition = currentText + currentAudio;
+    ilNumberofPositions = texts + audios;
+  } else {
+    ilCurrentPosition = currentAudio;
+    ilNumberofPositions = audios;
+  }
+}
+
+// --- events ----------------------------------------------------------------------------------
+
+void cNCCReader::clsSmilPlayer_evNewMedia(const cElementData& iclsElement) {
+  const std::string_view name = iclsElement.sElementName;
+  if (fncEqualsIgnoringCase(name, "par") || fncEqualsIgnoringCase(name, "text")) {
+    const std::string key =
+        fncKey(mSmilPlayer.fncGetParSmilFile(mSmilPlayer.lCurrentParListItem),
+               iclsElement.fncAttrContentWOQ("id"));
+    const auto found = mTocByLink.find(key);
+    if (found != mTocByLink.end()) {
+      const int32_t index = found->second;
+      subRaise([index](iNCCReaderListener& l) { l.evTocPositionChanged(index); });
+      lCurrentTocItem = index;
+    }
+  }
+  if (cSmilPlayer::fncbIsMediaName(name))
+    subRaise([&iclsElement](iNCCReaderListener& l) { l.evNewMedia(iclsElement); });
+}
+
+void cNCCReader::clsSmilPlayer_evNewPar() {
+  subRaise([](iNCCReaderListener& l) { l.evNewPar(); });
+  if (oOwner) oOwner->clsNccReader_evNewPar();
+}
+
+void cNCCReader::clsSmilPlayer_evError() {
+  static constexpr std::string_view kLocation = "Smilplayer error";
+  const int32_t number = mSmilPlayer.lErrorNumber;
+  const std::string& where = mSmilPlayer.sErrorLocation;
+  switch (number) {
+    case 1:
+      if (where != "Par parser") return;
+      subReportError(1, kLocation);
+      subDeleteUnusedNavpoints();
+      return;
+    case 3:
+      if (where == "Next par" || where == "Previous par") return;
+      subReportError(1, kLocation);
+      return;
+    case 4:
+    case 5:
+      if ((number == 4 && where == "Next par") || (number == 5 && where == "Previous par"))
+        subPause();
+      subReportError(1, kLocation);
+      return;
+    default:
+      subReportError(1, kLocation);
+      return;
+  }
+}
+
+void cNCCReader::subDeleteUnusedNavpoints() {
+  for (const auto& item : mToc)
+    if (!mSmilPlayer.fncbHasParsOf(item->sSmilFile)) item->bolNavigable = false;
+  subReportError(10, "Delete unused navpoints");
+}
+
+void cNCCReader::ctlDXM_evError() {
+  if (!mAudio) return;
+  const int32_t number = mAudio->mlErrorNumber;
+  subReportError(number == 1 ? 9 : number == 7 ? 2 : 14, "ctlDXM_evError");
+}
+
+void cNCCReader::CtlDxm_evEndOfStream() {
+  const auto moved = [this] {
+    subRaise([](iNCCReaderListener& l) { l.evAutomaticMovement(); });
+    if (oOwner) oOwner->clsNCCReader_evAutomaticMovement();
+    subRaise([](iNCCReaderListener& l) { l.evEOS(); });
+  };
+  if (!bolContinous) {
+    subPause();
+    moved();
+    return;
+  }
+  // A point on another volume of the set stops playback until that volume is in.
+  if (const cTocItem* current = clsCurrentTocItem(); current && !current->sRel.empty()) {
+    const std::optional<int32_t> volume = fncVolumeOf(current->sRel);
+    if (volume && *volume != clsDTBData().lDiscNumber) {
+      subPause();
+      return;
+    }
+  }
+  if (fncNextAudio(mSmilPlayer, false)) {
+    fncPlayCurrent();
+    moved();
+    return;
+  }
+  subReportError(1, "End of stream");
+}
+
+}  // namespace lyn
