@@ -34,16 +34,16 @@ namespace lyn {
 //   set.fncGetFileData({.lNumber = 2}), set.fncGetFileData({.enFileType = kFileTypeNcc}),
 //   set.fncGetFileData({.sFileName = "chap01.smil"})
 struct cFileChoice {
-  std::optional<int32_t> lNumber;
-  std::optional<int32_t> enFileType;
-  std::optional<std::string> sFileName;
+  std::optional<int32_t> lNumber{};
+  std::optional<int32_t> enFileType{};
+  std::optional<std::string> sFileName{};
 };
 
 // The optional parts of an insertion.
 struct cInsertOptions {
-  std::optional<int32_t> lFileSize;   // stored only
-  std::optional<std::string> sData;   // the text itself (UTF-8); the file is then not read
-  std::optional<bool> bolParsing;     // true: tokenize; given at all and kind 1: subCheckNcc
+  std::optional<int32_t> lFileSize{};  // stored only
+  std::optional<std::string> sData{};  // the text itself (UTF-8); the file is then not read
+  std::optional<bool> bolParsing{};    // true: tokenize; given at all and kind 1: subCheckNcc
   iProgressReport* oReportObject = nullptr;  // passed to the tokenizer; borrowed
 };
 

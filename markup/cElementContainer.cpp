@@ -1,25 +1,49 @@
 #include "markup/cElementContainer.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/files/TextCase.h"
 
 namespace lyn {
 
+// The nodes of one tree, in blocks: one allocation per block instead of one per node, and all
+// nodes released together, each node's end touching only its own members.
+class cElementContainer::cStore {
+ public:
+  cStore() = default;
+  cStore(const cStore&) = delete;
+  cStore& operator=(const cStore&) = delete;
+  ~cStore() {
+    for (size_t b = 0; b < mBlocks.size(); ++b) {
+      const size_t used = b + 1 == mBlocks.size() ? mUsedInLast : kBlockSize;
+      for (size_t i = 0; i < used; ++i) std::destroy_at(mBlocks[b] + i);
+      mAllocator.deallocate(mBlocks[b], kBlockSize);
+    }
+  }
+
+  cElementContainer* fncMake(std::string isName) {
+    if (mBlocks.empty() || mUsedInLast == kBlockSize) {
+      mBlocks.reserve(mBlocks.size() + 1);
+      mBlocks.push_back(mAllocator.allocate(kBlockSize));
+      mUsedInLast = 0;
+    }
+    cElementContainer* node = std::construct_at(mBlocks.back() + mUsedInLast, std::move(isName));
+    ++mUsedInLast;
+    return node;
+  }
+
+ private:
+  static constexpr size_t kBlockSize = 256;
+  std::allocator<cElementContainer> mAllocator;
+  std::vector<cElementContainer*> mBlocks;
+  size_t mUsedInLast = 0;
+};
+
 cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData)
     : sName(std::move(isName)), mFileData(iclsFileData) {}
 
-cElementContainer::~cElementContainer() {
-  // Release the subtree from a work list: each node is emptied before it dies, so no
-  // destructor below this one has children left to recurse into.
-  std::vector<std::unique_ptr<cElementContainer>> pending = std::move(mChildren);
-  while (!pending.empty()) {
-    std::unique_ptr<cElementContainer> node = std::move(pending.back());
-    pending.pop_back();
-    for (auto& child : node->mChildren) pending.push_back(std::move(child));
-    node->mChildren.clear();
-  }
-}
+cElementContainer::~cElementContainer() = default;
 
 std::string cElementContainer::sLevel() const {
   std::vector<int32_t> positions;
@@ -33,9 +57,17 @@ std::string cElementContainer::sLevel() const {
   return level;
 }
 
+cElementContainer* cElementContainer::oNextSibling() const {
+  return mParent ? mParent->pElementContainer(mPosition + 1) : nullptr;
+}
+
+cElementContainer* cElementContainer::oPreviousSibling() const {
+  return mParent ? mParent->pElementContainer(mPosition - 1) : nullptr;
+}
+
 cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
   if (n < 1 || n > lElementsOwned()) return nullptr;
-  return mChildren[static_cast<size_t>(n - 1)].get();
+  return fncChild(n);
 }
 
 int32_t cElementContainer::pTextData(int32_t n) const {
@@ -45,21 +77,21 @@ int32_t cElementContainer::pTextData(int32_t n) const {
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,
                                                   int32_t ilElementNumber) {
-  auto child = std::make_unique<cElementContainer>(std::move(isElementName));
+  if (!mStore) {  // a root's first child
+    mOwnedStore = std::make_unique<cStore>();
+    mStore = mOwnedStore.get();
+  }
+  cElementContainer* child = mStore->fncMake(std::move(isElementName));
   child->lStartTagNumber = ilElementNumber;
   child->mParent = this;
   child->mPosition = lElementsOwned() + 1;
-  if (!mChildren.empty()) {
-    cElementContainer* previous = mChildren.back().get();
-    previous->mNextSibling = child.get();
-    child->mPreviousSibling = previous;
-  }
-  mChildren.push_back(std::move(child));
+  child->mStore = mStore;
+  mChildren.push_back(child);
   lCurrentElementContainer = lElementsOwned();
 }
 
 cElementContainer* cElementContainer::fncRetrieveChild() const {
-  return mChildren.empty() ? nullptr : mChildren.back().get();
+  return mChildren.empty() ? nullptr : mChildren.back();
 }
 
 void cElementContainer::subInsertTextData(int32_t ilTextNumber) {
@@ -73,7 +105,7 @@ void cElementContainer::subResetAllElements(bool bolFirst) {
     cElementContainer* node = pending.back();
     pending.pop_back();
     node->lCurrentElementContainer = bolFirst ? 0 : node->lElementsOwned() + 1;
-    for (auto& child : node->mChildren) pending.push_back(child.get());
+    for (cElementContainer* child : node->mChildren) pending.push_back(child);
   }
 }
 
@@ -81,13 +113,12 @@ void cElementContainer::fncRetrieveElementContainers(
     std::vector<cElementContainer*>& aElementContainers) {
   // Pre-order: children are pushed last to first so that the first comes off the stack first.
   std::vector<cElementContainer*> pending;
-  for (auto it = mChildren.rbegin(); it != mChildren.rend(); ++it) pending.push_back(it->get());
+  pending.assign(mChildren.rbegin(), mChildren.rend());
   while (!pending.empty()) {
     cElementContainer* node = pending.back();
     pending.pop_back();
     aElementContainers.push_back(node);
-    for (auto it = node->mChildren.rbegin(); it != node->mChildren.rend(); ++it)
-      pending.push_back(it->get());
+    pending.insert(pending.end(), node->mChildren.rbegin(), node->mChildren.rend());
   }
 }
 
@@ -101,7 +132,7 @@ cElementContainer* cElementContainer::fncRetrieveElementContainer(std::string_vi
       continue;
     }
     node->lCurrentElementContainer = next;
-    cElementContainer* child = node->mChildren[static_cast<size_t>(next - 1)].get();
+    cElementContainer* child = node->fncChild(next);
     ++next;
     if (fncEqualsIgnoringCase(child->sName, isElementName)) return child;
     if (!child->mChildren.empty()) stack.emplace_back(child, 1);
@@ -120,8 +151,7 @@ cElementContainer* cElementContainer::fncRetrieveNext(const std::string_view* is
       continue;
     }
     ++node->lCurrentElementContainer;
-    cElementContainer* child =
-        node->mChildren[static_cast<size_t>(node->lCurrentElementContainer - 1)].get();
+    cElementContainer* child = node->fncChild(node->lCurrentElementContainer);
     if (!isElementName || fncEqualsIgnoringCase(child->sName, *isElementName)) return child;
     if (child->lCurrentElementContainer < 1) child->lCurrentElementContainer = 0;
     stack.push_back(child);
@@ -144,8 +174,7 @@ cElementContainer* cElementContainer::fncRetrievePrevious(const std::string_view
       continue;
     }
     --node->lCurrentElementContainer;
-    cElementContainer* child =
-        node->mChildren[static_cast<size_t>(node->lCurrentElementContainer - 1)].get();
+    cElementContainer* child = node->fncChild(node->lCurrentElementContainer);
     if (!isElementName || fncEqualsIgnoringCase(child->sName, *isElementName)) return child;
     normalise(child);
     stack.push_back(child);

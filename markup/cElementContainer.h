@@ -2,10 +2,10 @@
 // One node of a document's element tree.
 //
 // The tree mirrors the nesting of the structural elements (html, head, body, title, h1-h6, span,
-// div, a, p, smil, seq, par); every other tag is a leaf. The document owns the root, each node
-// owns its children; parent and sibling links are borrowed. Release the tree through its owner
-// (the document): destroying a node destroys everything below it, without recursion, so trees
-// of any depth are safe.
+// div, a, p, smil, seq, par); every other tag is a leaf. The document owns the root and the root
+// owns every node of its tree (they live in one store, made in blocks); child, parent and sibling
+// links are borrowed pointers into it. Release the tree through its owner (the document): the
+// root's end releases all nodes at once, without recursion, so trees of any depth are safe.
 //
 // Child and text-run numbers are 1-based. Every node has a cursor over its children
 // (lCurrentElementContainer): 0 before the first child, lElementsOwned + 1 after the last. The
@@ -30,6 +30,7 @@ class cElementContainer {
   // A root node. The document gives itself as `iclsFileData` and 0 as the start tag.
   explicit cElementContainer(std::string isName = "Document", cFileData* iclsFileData = nullptr);
   ~cElementContainer();
+  cElementContainer(cElementContainer&&) = delete;
   cElementContainer(const cElementContainer&) = delete;
   cElementContainer& operator=(const cElementContainer&) = delete;
 
@@ -41,8 +42,8 @@ class cElementContainer {
 
   cFileData* clsFileData() const { return mFileData; }  // set on the root only
   cElementContainer* oParent() const { return mParent; }
-  cElementContainer* oNextSibling() const { return mNextSibling; }
-  cElementContainer* oPreviousSibling() const { return mPreviousSibling; }
+  cElementContainer* oNextSibling() const;
+  cElementContainer* oPreviousSibling() const;
   int32_t lElementsOwned() const { return static_cast<int32_t>(mChildren.size()); }
   int32_t lTextsOwned() const { return static_cast<int32_t>(mTexts.size()); }
 
@@ -88,16 +89,20 @@ class cElementContainer {
   cElementContainer* fncRetrieveCurrentElementContainer() const;
 
  private:
+  class cStore;  // the nodes of one tree
+
   cElementContainer* fncRetrieveNext(const std::string_view* isElementName);
   cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
+  cElementContainer* fncChild(int32_t n) const { return mChildren[static_cast<size_t>(n - 1)]; }
 
   cFileData* mFileData = nullptr;
   cElementContainer* mParent = nullptr;
-  cElementContainer* mNextSibling = nullptr;
-  cElementContainer* mPreviousSibling = nullptr;
-  int32_t mPosition = 0;  // 1-based place among the parent's children; 0 for the root
-  std::vector<std::unique_ptr<cElementContainer>> mChildren;
+  int32_t mPosition = 0;  // 1-based place among the parent's children (siblings are its
+                          // neighbours there); 0 for the root
+  std::vector<cElementContainer*> mChildren;
   std::vector<int32_t> mTexts;
+  cStore* mStore = nullptr;              // where this tree's nodes live
+  std::unique_ptr<cStore> mOwnedStore;   // the root's: made with its first child
 };
 
 }  // namespace lyn

@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lyn {
 
@@ -35,7 +34,7 @@ class cElementData {
   int32_t lTextAfter = -1;
 
   int32_t lNumberOfAttributes() const {
-    return mAttributes ? static_cast<int32_t>(mAttributes->aSpans.size()) : 0;
+    return mAttributes ? static_cast<int32_t>(mAttributes[0]) : 0;
   }
 
   // The n-th name / value as stored; "" when n is not in 1..lNumberOfAttributes.
@@ -53,22 +52,10 @@ class cElementData {
   int32_t fncInsertAttribute(std::string_view isAttrName, std::string_view isAttrValue);
 
  private:
-  struct cAttribute {
-    uint32_t lNameOffset;  // into sText; the value follows the name
-    uint32_t lNameLength;
-    uint32_t lValueLength;
-  };
-  // Every name and value of the record in one buffer, made on the first attribute: a tag
-  // without attributes (every end tag) costs no allocation, one with attributes three.
-  struct cAttributes {
-    std::string sText;
-    std::vector<cAttribute> aSpans;
-  };
-  const cAttribute* fncFind(std::string_view isAttrName) const;
-  std::string_view fncName(const cAttribute& a) const;
-  std::string_view fncValue(const cAttribute& a) const;
-
-  std::unique_ptr<cAttributes> mAttributes;
+  // Every name and value of the record in one block, made with the first attribute (a tag
+  // without attributes, such as every end tag, costs nothing): a header, a table of the pairs and
+  // their text. Layout in cElementData.cpp.
+  std::unique_ptr<uint32_t[]> mAttributes;
 };
 
 }  // namespace lyn

@@ -1,0 +1,151 @@
+#include "markup/cElementContainer.h"
+
+#include <gtest/gtest.h>
+
+#include "MarkupTestSupport.h"
+
+namespace lyn {
+namespace {
+
+using test::fncTokenizeAndBuild;
+using Names = std::vector<std::string>;
+
+// body: seq A (pars a1, a2 with text and audio), seq B (par b1)
+const char kTwoSeqs[] =
+    "<smil><body>"
+    "<seq id='A'><par id='a1'><text id='t1'/><audio id='u1'/></par>"
+    "<par id='a2'><text id='t2'/><audio id='u2'/></par></seq>"
+    "<seq id='B'><par id='b1'><text id='t3'/></par></seq>"
+    "</body></smil>";
+
+class ElementContainer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mFile = fncTokenizeAndBuild(kTwoSeqs);
+    mRoot = mFile->clsElementContainer();
+    mBody = mRoot->fncRetrieveElementContainer("body");
+    ASSERT_NE(mBody, nullptr);
+    mSeqA = mBody->pElementContainer(1);
+    mSeqB = mBody->pElementContainer(2);
+    mRoot->subResetAllElements(true);
+  }
+  std::string id(const cElementContainer* node) const {
+    if (!node) return "nothing";
+    return std::string(mFile->pElementData(node->lStartTagNumber)->fncAttrContentWOQ("id"));
+  }
+  std::unique_ptr<cFileData> mFile;
+  cElementContainer* mRoot = nullptr;
+  cElementContainer* mBody = nullptr;
+  cElementContainer* mSeqA = nullptr;
+  cElementContainer* mSeqB = nullptr;
+};
+
+TEST_F(ElementContainer, NextByNameReturnsTheChildrenOneByOne) {
+  EXPECT_EQ(id(mSeqA->fncRetrieveNextElementContainer("PAR")), "a1");
+  EXPECT_EQ(mSeqA->lCurrentElementContainer, 1);
+  EXPECT_EQ(id(mSeqA->fncRetrieveCurrentElementContainer()), "a1");
+  EXPECT_EQ(id(mSeqA->fncRetrieveNextElementContainer("par")), "a2");
+  EXPECT_EQ(mSeqA->fncRetrieveNextElementContainer("par"), nullptr);
+  EXPECT_EQ(mSeqA->fncRetrieveCurrentElementContainer(), mSeqA->pElementContainer(2));
+}
+
+TEST_F(ElementContainer, NextByNameFromAnAncestorResumesAfterTheChildOfTheLastMatch) {
+  EXPECT_EQ(id(mBody->fncRetrieveNextElementContainer("par")), "a1");  // descends into A
+  // The next call goes on after seq A, the child in which a1 was found: a2 is passed over.
+  EXPECT_EQ(id(mBody->fncRetrieveNextElementContainer("par")), "b1");
+  EXPECT_EQ(mBody->fncRetrieveNextElementContainer("par"), nullptr);
+  // Below the root, "audio" is found in a par of seq A from the cursors left there.
+  mRoot->subResetAllElements(true);
+  EXPECT_EQ(id(mRoot->fncRetrieveNextElementContainer("audio")), "u1");
+  EXPECT_EQ(mRoot->fncRetrieveNextElementContainer("audio"), nullptr);
+}
+
+TEST_F(ElementContainer, NextWithoutANameWalksTheChildren) {
+  EXPECT_EQ(mBody->fncRetrieveNextElementContainer(), mSeqA);
+  EXPECT_EQ(mBody->fncRetrieveNextElementContainer(), mSeqB);
+  EXPECT_EQ(mBody->fncRetrieveNextElementContainer(), nullptr);
+  mBody->lCurrentElementContainer = -4;  // below 1 counts as 0
+  EXPECT_EQ(mBody->fncRetrieveNextElementContainer(), mSeqA);
+}
+
+TEST_F(ElementContainer, PreviousIsTheMirrorImage) {
+  EXPECT_EQ(id(mSeqA->fncRetrievePreviousElementContainer("par")), "a2");
+  EXPECT_EQ(id(mSeqA->fncRetrievePreviousElementContainer("par")), "a1");
+  EXPECT_EQ(mSeqA->fncRetrievePreviousElementContainer("par"), nullptr);
+  EXPECT_EQ(id(mBody->fncRetrievePreviousElementContainer("par")), "b1");
+  // Seq A's cursor was left on its first child: nothing lies before it.
+  EXPECT_EQ(mBody->fncRetrievePreviousElementContainer("par"), nullptr);
+  mRoot->subResetAllElements(false);
+  EXPECT_EQ(mBody->fncRetrievePreviousElementContainer(), mSeqB);
+  EXPECT_EQ(mBody->fncRetrievePreviousElementContainer(), mSeqA);
+  EXPECT_EQ(mBody->fncRetrievePreviousElementContainer(), nullptr);
+  mRoot->subResetAllElements(true);
+  EXPECT_EQ(id(mBody->fncRetrievePreviousElementContainer("text")), "t3");
+}
+
+TEST_F(ElementContainer, ResetReachesEveryNodeBelow) {
+  mBody->fncRetrieveNextElementContainer("audio");
+  mRoot->subResetAllElements(false);
+  EXPECT_EQ(mBody->lCurrentElementContainer, 3);
+  EXPECT_EQ(mSeqA->lCurrentElementContainer, 3);
+  EXPECT_EQ(mSeqA->pElementContainer(1)->lCurrentElementContainer, 3);
+  EXPECT_EQ(mSeqA->fncRetrieveCurrentElementContainer(), nullptr);
+  mRoot->subResetAllElements(true);
+  EXPECT_EQ(mSeqB->lCurrentElementContainer, 0);
+  EXPECT_EQ(mSeqB->fncRetrieveNextElementContainer("text"), mSeqB->pElementContainer(1)->pElementContainer(1));
+}
+
+TEST_F(ElementContainer, FindByNameSearchesInPreOrderAndLeavesTheCursorsOnThePath) {
+  cElementContainer* audio = mRoot->fncRetrieveElementContainer("AUDIO");
+  EXPECT_EQ(id(audio), "u1");
+  EXPECT_EQ(mBody->lCurrentElementContainer, 1);
+  EXPECT_EQ(mSeqA->lCurrentElementContainer, 1);
+  EXPECT_EQ(mSeqA->pElementContainer(1)->lCurrentElementContainer, 2);
+  EXPECT_EQ(id(mBody->fncRetrieveElementContainer("par")), "a1");
+  EXPECT_EQ(mBody->fncRetrieveElementContainer("img"), nullptr);
+  EXPECT_EQ(mBody->lCurrentElementContainer, 2);  // every child examined
+}
+
+TEST_F(ElementContainer, AllNodesBelowComeInPreOrder) {
+  std::vector<cElementContainer*> nodes(1, nullptr);  // slot 0 stays, as the caller had it
+  mBody->fncRetrieveElementContainers(nodes);
+  Names order;
+  for (size_t i = 1; i < nodes.size(); ++i) order.push_back(nodes[i]->sName + ":" + id(nodes[i]));
+  EXPECT_EQ(order, (Names{"seq:A", "par:a1", "text:t1", "audio:u1", "par:a2", "text:t2",
+                          "audio:u2", "seq:B", "par:b1", "text:t3"}));
+  EXPECT_EQ(nodes[0], nullptr);
+}
+
+TEST_F(ElementContainer, OutOfRangeLookupsGiveNothing) {
+  EXPECT_EQ(mBody->pElementContainer(0), nullptr);
+  EXPECT_EQ(mBody->pElementContainer(3), nullptr);
+  EXPECT_EQ(mBody->pTextData(1), 0);
+  cElementContainer leaf("text");
+  EXPECT_EQ(leaf.fncRetrieveChild(), nullptr);
+  EXPECT_EQ(leaf.fncRetrieveNextElementContainer(), nullptr);
+  EXPECT_EQ(leaf.fncRetrievePreviousElementContainer("x"), nullptr);
+  EXPECT_EQ(leaf.fncRetrieveElementContainer("x"), nullptr);
+}
+
+TEST(ElementContainerBuilding, ChildrenAreLinkedAndNumbered) {
+  cElementContainer root;
+  root.subInsertElementContainer("seq", 4);
+  root.subInsertElementContainer("par", 9);
+  EXPECT_EQ(root.lCurrentElementContainer, 2);
+  cElementContainer* seq = root.pElementContainer(1);
+  cElementContainer* par = root.fncRetrieveChild();
+  EXPECT_EQ(par->lStartTagNumber, 9);
+  EXPECT_EQ(par->lEndTagNumber, -1);
+  EXPECT_EQ(par->oParent(), &root);
+  EXPECT_EQ(seq->oNextSibling(), par);
+  EXPECT_EQ(par->oPreviousSibling(), seq);
+  EXPECT_EQ(par->sLevel(), "1.2");
+  root.subInsertTextData(7);
+  root.subInsertTextData(3);
+  EXPECT_EQ(root.lTextsOwned(), 2);
+  EXPECT_EQ(root.pTextData(1), 7);
+  EXPECT_EQ(root.lCurrentTextData, 3);
+}
+
+}  // namespace
+}  // namespace lyn

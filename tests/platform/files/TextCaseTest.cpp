@@ -1,0 +1,59 @@
+#include "platform/files/TextCase.h"
+
+#include <gtest/gtest.h>
+
+namespace lyn {
+namespace {
+
+TEST(TextCase, NamesOfAnyCaseAreEqual) {
+  EXPECT_TRUE(fncEqualsIgnoringCase("CHAP01.SMIL", "chap01.smil"));
+  EXPECT_TRUE(fncEqualsIgnoringCase("ncc:setInfo", "NCC:SETINFO"));
+  EXPECT_FALSE(fncEqualsIgnoringCase("chap01.smil", "chap01.smi"));
+  EXPECT_FALSE(fncEqualsIgnoringCase("a", "b"));
+  EXPECT_TRUE(fncEqualsIgnoringCase("", ""));
+}
+
+TEST(TextCase, LettersBeyondAsciiFoldToo) {
+  EXPECT_TRUE(fncEqualsIgnoringCase("KAPITEL_ÄÖÜ.smil", "kapitel_äöü.SMIL"));
+  EXPECT_TRUE(fncEqualsIgnoringCase("Ÿ", "ÿ"));              // capital outside Latin-1
+  EXPECT_TRUE(fncEqualsIgnoringCase("ŁÓDŹ", "łódź"));         // Latin Extended-A
+  EXPECT_TRUE(fncEqualsIgnoringCase("ΚΕΦΆΛΑΙΟ", "κεφάλαιο"));  // Greek with tonos
+  EXPECT_TRUE(fncEqualsIgnoringCase("ГЛАВА Ё", "глава ё"));   // Cyrillic
+  EXPECT_FALSE(fncEqualsIgnoringCase("×", "÷"));  // signs, not letters
+  EXPECT_EQ(fncFoldCase("Ĳ Ĺ Ž"), "ĳ ĺ ž");
+}
+
+TEST(TextCase, MalformedBytesMatchOnlyThemselves) {
+  EXPECT_TRUE(fncEqualsIgnoringCase("a\xFF", "A\xFF"));
+  EXPECT_FALSE(fncEqualsIgnoringCase("a\xFF", "a\xFE"));
+  EXPECT_FALSE(fncEqualsIgnoringCase("\xC3", "\xC3\xA4"));  // cut-off sequence
+  EXPECT_EQ(fncFoldCase("X\xC3"), "x\xC3");
+}
+
+TEST(TextCase, DecodingRejectsEveryMalformedForm) {
+  char32_t cp = 0;
+  EXPECT_EQ(fncDecodeUtf8("\xE2\x80\x9C", 0, cp), 3u);
+  EXPECT_EQ(cp, U'\u201C');
+  EXPECT_EQ(fncDecodeUtf8("\xF0\x9F\x93\x96", 0, cp), 4u);
+  EXPECT_EQ(cp, U'\U0001F4D6');
+  EXPECT_EQ(fncDecodeUtf8("\xC0\x80", 0, cp), 0u);          // overlong NUL
+  EXPECT_EQ(fncDecodeUtf8("\xE0\x80\xAF", 0, cp), 0u);      // overlong "/"
+  EXPECT_EQ(fncDecodeUtf8("\xED\xA0\x80", 0, cp), 0u);      // surrogate
+  EXPECT_EQ(fncDecodeUtf8("\xF4\x90\x80\x80", 0, cp), 0u);  // past U+10FFFF
+  EXPECT_EQ(fncDecodeUtf8("\x80", 0, cp), 0u);              // stray continuation
+  EXPECT_EQ(fncDecodeUtf8("\xE2\x80", 0, cp), 0u);          // cut off by the end
+  EXPECT_EQ(fncDecodeUtf8("x\xE2", 1, cp), 0u);
+}
+
+TEST(TextCase, EncodingRoundTripsAndReplacesSurrogates) {
+  std::string out;
+  for (char32_t cp : {U'a', U'\u00E9', U'\u20AC', U'\U0001F4D6'}) subAppendUtf8(out, cp);
+  EXPECT_EQ(out, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\x96");
+  out.clear();
+  subAppendUtf8(out, 0xD800);
+  subAppendUtf8(out, 0x110000);
+  EXPECT_EQ(out, "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace lyn
