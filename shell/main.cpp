@@ -5,16 +5,34 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/cApplicationState.h"
+#include "shell/cHeadlessPlayer.h"
 
 int main(int argc, char** argv) {
   using namespace lyn;
+  // `--play BOOK_FOLDER ...` plays a whole book without a window.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) != "--play") continue;
+    std::vector<std::string> args;
+    for (int j = 1; j < argc; ++j)
+      if (j != i) args.emplace_back(argv[j]);
+    std::string error;
+    const auto options = cHeadlessPlayer::fncParseArguments(args, error);
+    if (!options) {
+      std::cerr << "lyn-reader: " << error << "\nusage: " << cHeadlessPlayer::fncUsage() << "\n";
+      return 2;
+    }
+    cHeadlessPlayer player(std::cout, std::cerr);
+    return player.fncRun(*options);
+  }
+
   std::string bookFolder;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: lyn-reader [BOOK-FOLDER]\n";
+      std::cout << "usage: lyn-reader [BOOK-FOLDER]\n       " << cHeadlessPlayer::fncUsage() << "\n";
       return 0;
     }
     bookFolder = arg;

@@ -1,0 +1,245 @@
+#include "shell/cHeadlessPlayer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <thread>
+
+#include "audio/cAudioPlaybackSystem.h"
+#include "audio/cPhraseAudioHandler.h"
+#include "audio/cPositionCheckTimer.h"
+#include "engine/cNCCReader.h"
+#include "markup/cDTBData.h"
+#include "platform/audio/AudioSinks.h"
+#include "platform/audio/cVirtualClock.h"
+#include "platform/files/TextCase.h"
+#include "platform/files/cPathResolver.h"
+#include "queue/cMessageQueue.h"
+
+namespace lyn {
+
+namespace {
+
+// Ticks without playing, with nothing queued, after which playback counts as stopped.
+constexpr int kStalledTicks = 200;
+// The longest jump of the virtual clock in fast play.
+constexpr int32_t kLongestFastStepMs = 250;
+
+// How far the virtual clock may move at once: whole ticks up to the tick before the end of the
+// clip (the mark, or the end of the file), at least one tick.
+int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs) {
+  if (player.mlCurrentAudioState != 1 || !player.mbAudioFileLoaded) return tickMs;
+  const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
+  const double ahead = (end - player.pdPosition()) * 1000.0;
+  const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
+  return std::clamp(ticks, 1, kLongestFastStepMs / tickMs) * tickMs;
+}
+
+// The folder and the NCC file of a book given as its folder or as its NCC.
+bool fncbFindNcc(const std::string& given, std::string& folder, std::string& ncc) {
+  std::error_code ec;
+  std::filesystem::path path = given;
+  if (auto real = fncResolvePathIgnoringCase(path)) path = *real;
+  if (std::filesystem::is_regular_file(path, ec)) {
+    folder = path.parent_path().empty() ? "." : path.parent_path().string();
+    ncc = path.filename().string();
+    return true;
+  }
+  if (!std::filesystem::is_directory(path, ec)) return false;
+  folder = path.string();
+  for (const char* name : {"ncc.html", "ncc.htm"}) {
+    for (const cFolderEntry& entry : fncListFolder(path)) {
+      if (!entry.bolFolder && fncEqualsIgnoringCase(entry.sName, name)) {
+        ncc = entry.sName;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+const char* cHeadlessPlayer::fncUsage() {
+  return "lyn-reader --play BOOK_FOLDER [--from N] [--audio sdl|null|wav:PATH] [--fast]";
+}
+
+std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
+    const std::vector<std::string>& args, std::string& error) {
+  cHeadlessOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--from" && hasValue) {
+      const std::string& value = args[++i];
+      size_t used = 0;
+      long n = 0;
+      try {
+        n = std::stol(value, &used);
+      } catch (const std::exception&) {
+        used = 0;
+      }
+      if (used != value.size() || n < 1 || n > INT32_MAX) {
+        error = "--from needs a navigation point number, not \"" + value + "\"";
+        return std::nullopt;
+      }
+      options.lFrom = static_cast<int32_t>(n);
+    } else if (arg == "--audio" && hasValue) {
+      options.sAudio = args[++i];
+      if (options.sAudio != "sdl" && options.sAudio != "null" &&
+          options.sAudio.rfind("wav:", 0) != 0) {
+        error = "--audio takes sdl, null or wav:PATH, not \"" + options.sAudio + "\"";
+        return std::nullopt;
+      }
+    } else if (arg == "--fast") {
+      options.bolFast = true;
+    } else if (!arg.empty() && arg[0] != '-' && options.sBookFolder.empty()) {
+      options.sBookFolder = arg;
+    } else {
+      error = "unknown or incomplete option \"" + arg + "\"";
+      return std::nullopt;
+    }
+  }
+  if (options.sBookFolder.empty()) {
+    error = "no book folder given";
+    return std::nullopt;
+  }
+  return options;
+}
+
+void cHeadlessPlayer::subPrintError(const std::string& what) {
+  mErr << "lyn-reader: " << what << '\n';
+}
+
+void cHeadlessPlayer::subPrintPoint(int32_t ilTocItem) {
+  if (ilTocItem == mlPrinted || !mReader) return;
+  if (ilTocItem < 1 || ilTocItem > mReader->lNumberOfTocItems()) return;
+  mlPrinted = ilTocItem;
+  const cTocItem& item = *mReader->pToc(ilTocItem);
+  const std::string& kind = !item.sClass.empty() ? item.sClass
+                            : !item.sSubClass.empty() ? item.sSubClass
+                                                      : std::string("group");
+  mOut << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n';
+}
+
+void cHeadlessPlayer::evTocPositionChanged(int32_t ilTocItem) { subPrintPoint(ilTocItem); }
+
+void cHeadlessPlayer::evError() {
+  const int32_t number = mReader->lErrorNumber;
+  // The end of the book arrives as the SMIL player's "last par", then as the end of stream.
+  if (number == 1 && mReader->clsSmilPlayer().lErrorNumber == 4) {
+    mbEnded = true;
+    return;
+  }
+  mbFailed = true;
+  std::string what = "error " + std::to_string(number) + ": " + mReader->sErrorMsg + " (" +
+                     mReader->sErrorLocation + ")";
+  if (number == 1) {
+    const cSmilPlayer& smil = mReader->clsSmilPlayer();
+    what += ": " + smil.sErrorMsg + " (" + smil.sErrorLocation + ")";
+  }
+  subPrintError(what);
+}
+
+void cHeadlessPlayer::subProcessQue(cMessageQueue& queue) {
+  while (queue.hasNext()) {
+    const auto message = queue.fncgetNextMessageQueueItem();
+    if (!message || !mPlayer) continue;
+    const std::string name = fncFoldCase(message->fncgetMessageName());
+    if (name == "start") mPlayer->fncbPlay();
+    else if (name == "stop") mPlayer->fncbPause();
+  }
+  queue.subclearQue();
+}
+
+int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
+  mlPrinted = 0;
+  mbEnded = false;
+  mbFailed = false;
+  std::string folder, ncc;
+  if (!fncbFindNcc(options.sBookFolder, folder, ncc)) {
+    subPrintError("no NCC (ncc.html or ncc.htm) in \"" + options.sBookFolder + "\"");
+    return 1;
+  }
+
+  const AudioChoice choice =
+      options.sAudio.empty() ? fncAudioChoiceFromEnvironment() : fncParseAudioChoice(options.sAudio);
+  bool fast = options.bolFast;
+  if (fast && choice.kind == AudioChoice::eKind::Sdl) {
+    subPrintError("--fast plays only to the null or the WAV sink; playing in real time");
+    fast = false;
+  }
+  cVirtualClock clock;
+  cVirtualClock* pacing = fast ? &clock : nullptr;
+  cAudioPlaybackSystem player(
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", pacing)));
+  player.plVolume(10);
+  cPositionCheckTimer timer(pacing);
+  timer.subAttach(player);
+  cMessageQueue queue;
+  queue.subSetDispatcher(this);
+  cNCCReader reader(queue);
+  mReader = &reader;
+  mPlayer = &player;
+  reader.subAddListener(*this);
+  reader.ctlDXM(&player);
+
+  const auto finish = [&](int status) {
+    reader.subRemoveListener(*this);
+    reader.ctlDXM(nullptr);
+    queue.subSetDispatcher(nullptr);
+    mReader = nullptr;
+    mPlayer = nullptr;
+    return status;
+  };
+
+  if (!reader.fncbLoadBook(folder, ncc)) {
+    if (reader.lErrorNumber != 0) {
+      subPrintError("cannot load \"" + options.sBookFolder + "\": " + reader.sErrorMsg + " (" +
+                    reader.sErrorLocation + ")");
+    } else {
+      subPrintError("cannot load \"" + options.sBookFolder +
+                    "\": its first navigation point leads to no audio that plays");
+    }
+    return finish(1);
+  }
+  mbFailed = false;  // reports while loading that did not stop it are not playback errors
+  if (options.lFrom > reader.lNumberOfTocItems()) {
+    subPrintError("the book has " + std::to_string(reader.lNumberOfTocItems()) +
+                  " navigation points; there is no point " + std::to_string(options.lFrom));
+    return finish(1);
+  }
+  if (!reader.fncbPlayTocItem(options.lFrom)) {
+    subPrintError("cannot play navigation point " + std::to_string(options.lFrom) + ": " +
+                  reader.sErrorMsg + " (" + reader.sErrorLocation + ")");
+    return finish(1);
+  }
+  subPrintPoint(options.lFrom);
+
+  int stalled = 0;
+  auto next = std::chrono::steady_clock::now();
+  while (!mbEnded) {
+    queue.subProcessQue();
+    if (pacing) {
+      // As fast as possible: the clock jumps to just before the clip's end in one step, and
+      // the last stretch goes in ticks, so an end is noticed within one tick as in real time.
+      clock.subAdvance(fncFastStep(player, timer.fnclInterval()));
+      player.subDoYourEvents();
+    } else {
+      timer.subTick();
+      next += std::chrono::milliseconds(timer.fnclInterval());
+      std::this_thread::sleep_until(next);
+    }
+    const bool idle = player.mlCurrentAudioState != 1 && !queue.hasNext();
+    stalled = idle ? stalled + 1 : 0;
+    if (stalled > kStalledTicks && !mbEnded) {
+      subPrintError("playback stopped before the end of the book");
+      return finish(1);
+    }
+  }
+  player.fncbPause();
+  return finish(mbFailed ? 1 : 0);
+}
+
+}  // namespace lyn

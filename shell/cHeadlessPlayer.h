@@ -1,0 +1,70 @@
+#pragma once
+// Plays a whole book without a window: `lyn-reader --play BOOK_FOLDER [--from N]
+// [--audio sdl|null|wav:PATH] [--fast]`.
+//
+// The book is loaded with an NCC reader and played continuously from navigation point N
+// (default 1) to the end of the book, through a small loop that pumps the message queue ("START"
+// starts the book player, "STOP" pauses it) and ticks the playback poll every 10 ms. One line is
+// written to `out` for each navigation point as it becomes current: its number, its class (for a
+// group "group") and its caption ("3 heading2 What is DAISY?").
+//
+// With --fast the null or WAV sink runs on a virtual clock as fast as the machine allows; the
+// sound card always plays in real time.
+//
+// Exit status (fncRun):
+//   0  the book played to its end without an error
+//   1  the book did not load, point N does not exist or cannot be played, the reader reported
+//      an error while playing (each is written to `err` with its message and location), or
+//      playback stopped before the end of the book
+//   2  bad arguments (fncParseArguments)
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/iNCCReaderListener.h"
+#include "queue/iMessageDispatcher.h"
+
+namespace lyn {
+
+class cAudioPlaybackSystem;
+class cNCCReader;
+
+struct cHeadlessOptions {
+  std::string sBookFolder;    // the book's folder, or its NCC file
+  int32_t lFrom = 1;          // the navigation point to start from
+  std::string sAudio;         // "sdl", "null", "wav:PATH"; empty: as LYN_AUDIO says
+  bool bolFast = false;
+};
+
+class cHeadlessPlayer final : private iNCCReaderListener, private iMessageDispatcher {
+ public:
+  cHeadlessPlayer(std::ostream& out, std::ostream& err) : mOut(out), mErr(err) {}
+
+  // The arguments after "--play"; nothing (and `error`) when they are not understood.
+  static std::optional<cHeadlessOptions> fncParseArguments(const std::vector<std::string>& args,
+                                                           std::string& error);
+  // "lyn-reader --play BOOK_FOLDER [...]", for a usage line.
+  static const char* fncUsage();
+
+  int fncRun(const cHeadlessOptions& options);
+
+ private:
+  void evError() override;
+  void evTocPositionChanged(int32_t ilTocItem) override;
+  void subProcessQue(cMessageQueue& queue) override;
+  void subPrintPoint(int32_t ilTocItem);
+  void subPrintError(const std::string& what);
+
+  std::ostream& mOut;
+  std::ostream& mErr;
+  cNCCReader* mReader = nullptr;
+  cAudioPlaybackSystem* mPlayer = nullptr;
+  int32_t mlPrinted = 0;
+  bool mbEnded = false;
+  bool mbFailed = false;
+};
+
+}  // namespace lyn
