@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <sstream>
 
+#include "tests/TempFolder.h"
 #include "tests/tools/BookCheck.h"
+#include "tools/cSyntheticBook.h"
 
 namespace lyn {
 namespace {
@@ -45,6 +49,64 @@ TEST(ShippedBooks, TheHelpBookIsAWholeBookThatNamesEveryKey) {
                             "volume", "phrase", "heading", "chapter", "Escape"})
     EXPECT_NE(content.find(topic), std::string::npos) << topic;
 }
+
+#ifdef LYN_READER_PROGRAM
+// Runs the player's window-less play command and returns its lines; `status` gets its exit code.
+std::vector<std::string> fncPlay(const std::filesystem::path& book, int& status) {
+  const std::string command = std::string("'") + LYN_READER_PROGRAM + "' --play '" +
+                              book.string() + "' --fast --audio null 2>&1";
+  std::vector<std::string> lines;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) {
+    status = -1;
+    return lines;
+  }
+  char buffer[4096];
+  std::string text;
+  while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+  status = ::pclose(pipe);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(ShippedBooks, PlayThroughThePlayerFromTheFirstPointToTheLast) {
+  for (const auto& [folder, ncc] : {std::pair{kData / "sample-book", std::string("ncc.html")},
+                                    std::pair{kData / "help", std::string("helpncc.html")}}) {
+    const auto b = testing::fncCheckBook(folder, ncc);
+    int status = 0;
+    const auto lines = fncPlay(ncc == "ncc.html" ? folder : folder / ncc, status);
+    EXPECT_EQ(status, 0) << folder;
+    ASSERT_EQ(lines.size(), b.points.size()) << folder << ": " << (lines.empty() ? "" : lines[0]);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i].substr(0, lines[i].find(' ')), std::to_string(i + 1)) << lines[i];
+      EXPECT_NE(lines[i].find(b.points[i].sCaption), std::string::npos) << lines[i];
+    }
+  }
+}
+
+TEST(GeneratedBooks, PlayThroughThePlayerInEveryClockForm) {
+  for (int form = 0; form < 3; ++form) {
+    testing::TempFolder out;
+    tools::SyntheticOptions o;
+    o.lPoints = 30;
+    o.lSmilFiles = 4;
+    o.lPars = 90;
+    o.lExtrasEvery = 2;
+    o.lFrontPages = 1;
+    o.dClipSeconds = 0.2;
+    o.lSampleRate = 8000;
+    o.enClock = form == 1 ? tools::enClockForm::Full : tools::enClockForm::Seconds;
+    o.bolNoClipTimes = form == 2;
+    std::string error;
+    ASSERT_TRUE(tools::cSyntheticBook::fncbMake(o, out.path(), error)) << error;
+    int status = 0;
+    const auto lines = fncPlay(out.path(), status);
+    EXPECT_EQ(status, 0) << "form " << form;
+    EXPECT_EQ(lines.size(), 30u) << "form " << form << ": " << (lines.empty() ? "" : lines[0]);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace lyn
