@@ -133,45 +133,51 @@ std::string fncDeclaredCharset(std::string_view bytes) {
     if (startsWithIgnoringCase(bytes, pos, "body")) break;
     if (!startsWithIgnoringCase(bytes, pos, "meta") || pos + 4 >= size || !isSpace(bytes[pos + 4]))
       continue;
-    std::string_view equiv, name, content;
+    std::string_view equiv, name, content, charset;
     pos = readAttributes(bytes, pos + 4, [&](std::string_view n, std::string_view v) {
       if (equalsIgnoringCase(n, "http-equiv") && equiv.empty()) equiv = v;
       else if (equalsIgnoringCase(n, "name") && name.empty()) name = v;
       else if (equalsIgnoringCase(n, "content") && content.empty()) content = v;
+      else if (equalsIgnoringCase(n, "charset") && charset.empty()) charset = trimmed(v);
     });
     if (httpEquiv.empty() && equalsIgnoringCase(trimmed(equiv), "content-type"))
       httpEquiv = charsetParameter(content);
+    if (httpEquiv.empty() && !charset.empty()) httpEquiv = charset;  // <meta charset="...">
     if (nccCharset.empty() && equalsIgnoringCase(trimmed(name), "ncc:charset"))
       nccCharset = trimmed(content);
   }
   return std::string(!httpEquiv.empty() ? httpEquiv : nccCharset);
 }
 
-std::string fncDecodeMarkupText(std::string_view bytes, std::string& isCharsetUsed) {
+std::string fncDecodeMarkupText(std::string bytes, std::string& isCharsetUsed) {
+  const auto asUtf8 = [&](std::string_view label) {
+    isCharsetUsed = std::string(label);
+    return fncIsValidUtf8(bytes) ? std::move(bytes) : fncRepairUtf8(bytes);
+  };
   size_t markLength = 0;
-  const std::string_view mark = fncByteOrderMark(bytes, markLength);
+  const std::string mark(fncByteOrderMark(bytes, markLength));
+  if (mark == "UTF-8") {
+    bytes.erase(0, markLength);
+    return asUtf8(mark);
+  }
   if (!mark.empty()) {
-    const std::string_view body = bytes.substr(markLength);
-    if (auto text = fncConvertToUtf8(body, mark)) {
-      isCharsetUsed = std::string(mark);
+    if (auto text = fncConvertToUtf8(std::string_view(bytes).substr(markLength), mark)) {
+      isCharsetUsed = mark;
       return std::move(*text);
     }
   }
   // UTF-16 without a mark still begins with "<" as a 16-bit unit.
-  if (bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("<\0?\0", 4)) {
-    if (auto text = fncConvertToUtf8(bytes, "UTF-16LE")) {
-      isCharsetUsed = "UTF-16LE";
-      return std::move(*text);
-    }
-  }
-  if (bytes.size() >= 4 && bytes.substr(0, 4) == std::string_view("\0<\0?", 4)) {
-    if (auto text = fncConvertToUtf8(bytes, "UTF-16BE")) {
-      isCharsetUsed = "UTF-16BE";
+  for (const auto& [start, label] : {std::pair{std::string_view("<\0?\0", 4), "UTF-16LE"},
+                                     std::pair{std::string_view("\0<\0?", 4), "UTF-16BE"}}) {
+    if (std::string_view(bytes).substr(0, 4) != start) continue;
+    if (auto text = fncConvertToUtf8(bytes, label)) {
+      isCharsetUsed = label;
       return std::move(*text);
     }
   }
   const std::string declared = fncDeclaredCharset(bytes);
   if (!declared.empty() && !isWideLabel(declared)) {
+    if (fncIsUtf8Charset(declared)) return asUtf8(declared);
     if (auto text = fncConvertToUtf8(bytes, declared)) {
       isCharsetUsed = declared;
       return std::move(*text);
@@ -179,7 +185,7 @@ std::string fncDecodeMarkupText(std::string_view bytes, std::string& isCharsetUs
   }
   if (fncIsValidUtf8(bytes)) {
     isCharsetUsed = "UTF-8";
-    return std::string(bytes);
+    return bytes;
   }
   isCharsetUsed = "windows-1252";
   return fncDecodeUndeclared(bytes);

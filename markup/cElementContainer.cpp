@@ -24,7 +24,8 @@ class cElementContainer::cStore {
 
   cElementContainer* fncMake(std::string isName) {
     if (mBlocks.empty() || mUsedInLast == kBlockSize) {
-      mBlocks.reserve(mBlocks.size() + 1);
+      if (mBlocks.size() == mBlocks.capacity())
+        mBlocks.reserve(std::max<size_t>(16, 2 * mBlocks.size()));
       mBlocks.push_back(mAllocator.allocate(kBlockSize));
       mUsedInLast = 0;
     }

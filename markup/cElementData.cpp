@@ -133,4 +133,16 @@ int32_t cElementData::fncInsertAttribute(std::string_view isAttrName, std::strin
   return lNumberOfAttributes();
 }
 
+void cElementData::subSetAttributes(
+    std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
+  if (aPairs.empty()) {
+    mAttributes.reset();
+    return;
+  }
+  size_t bytes = 0;
+  for (const auto& [name, value] : aPairs) bytes += name.size() + value.size();
+  mAttributes = makeBlock(aPairs.size(), bytes);
+  for (const auto& [name, value] : aPairs) fncInsertAttribute(name, value);
+}
+
 }  // namespace lyn

@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace lyn {
 
@@ -50,6 +52,10 @@ class cElementData {
 
   // Appends a pair (a repeated name is stored again) and returns the new count.
   int32_t fncInsertAttribute(std::string_view isAttrName, std::string_view isAttrValue);
+
+  // Replaces every attribute with `aPairs` (name, value), in a block of exactly their size: the
+  // tokenizer knows all attributes of a tag before it stores the tag.
+  void subSetAttributes(std::span<const std::pair<std::string_view, std::string_view>> aPairs);
 
  private:
   // Every name and value of the record in one block, made with the first attribute (a tag

@@ -32,21 +32,25 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes) {
   data.resize(static_cast<size_t>(st.st_size));
   size_t used = 0;
   bool ok = true;
+  char more[4096];
   for (;;) {
-    if (used == data.size()) {
-      if (data.size() >= static_cast<size_t>(kLargestFile)) {  // grew while being read
-        ok = false;
-        break;
-      }
-      data.resize(data.size() + 4096);
-    }
-    const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+    // Into the text while it has room, then into `more` to learn whether the file grew.
+    const bool full = used == data.size();
+    const ssize_t n = full ? ::read(fd, more, sizeof more)
+                           : ::read(fd, data.data() + used, data.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       ok = false;
       break;
     }
     if (n == 0) break;
+    if (full) {
+      if (data.size() + static_cast<size_t>(n) > static_cast<size_t>(kLargestFile)) {
+        ok = false;
+        break;
+      }
+      data.append(more, static_cast<size_t>(n));
+    }
     used += static_cast<size_t>(n);
   }
   ::close(fd);
@@ -105,7 +109,7 @@ bool cFileData::fncLoadFile(cPathResolver* ioResolver) {
   std::string bytes;
   if (!readRegularFile(*real, bytes)) return false;
   std::string charset;
-  std::string text = fncDecodeMarkupText(bytes, charset);
+  std::string text = fncDecodeMarkupText(std::move(bytes), charset);
   if (text.size() > kLargestText) return false;
   sData = std::move(text);
   sCharset = std::move(charset);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/files/TextCase.h"
 
@@ -136,6 +138,17 @@ class cScan {
 
   std::string_view fncToken() const { return std::string_view(mText).substr(mToken, mPos - mToken); }
 
+  void subAddAttribute(std::string_view name, std::string_view value) {
+    mAttributes.emplace_back(name, value);
+  }
+
+  // Hands the element, with its attributes, to the document.
+  void subInsertElement() {
+    mElement.subSetAttributes(mAttributes);
+    mAttributes.clear();
+    mFile.fncInsertElementClass(std::move(mElement));
+  }
+
   int32_t fncStoreText(size_t from, size_t to) {
     if (to <= from || !fncHasNonBlank(from, to)) return -1;
     return mFile.fncInsertTextData(static_cast<int32_t>(from + 1), static_cast<int32_t>(to + 1));
@@ -158,8 +171,12 @@ class cScan {
   eState mState = eState::Text;
   cElementData mElement;
   bool mbolHasElement = false;
-  std::string mPendingName;
+  std::string_view mPendingName;
   std::string mQuotes;
+  // The attributes of the element under construction, as views into the text (or into
+  // mPublicValue, the one value that is not a piece of the text).
+  std::vector<std::pair<std::string_view, std::string_view>> mAttributes;
+  std::string mPublicValue;
 };
 
 // Each state returns false when the text ended inside it (the scan then stops).
@@ -174,7 +191,7 @@ bool cScan::fncTextState() {
   const int32_t run = fncStoreText(mToken, open);
   if (mbolHasElement) {
     if (run != -1) mElement.lTextAfter = run;
-    mFile.fncInsertElementClass(std::move(mElement));
+    subInsertElement();
   }
   mElement = cElementData();
   mbolHasElement = true;
@@ -231,7 +248,7 @@ bool cScan::fncAttributeNameState() {
   if (!fncSkipBlanks()) return false;
   mToken = mPos;
   if (fncScanName()) {
-    mPendingName = std::string(fncToken());
+    mPendingName = fncToken();
     mState = eState::AttributeValue;
   } else {
     mState = eState::TagClose;
@@ -255,7 +272,7 @@ bool cScan::fncAttributeValueState() {
     if (!fncFindNextOf(" \t\r\n>/")) return false;
     mElement.bolWarning = true;
   }
-  mElement.fncInsertAttribute(mPendingName, fncToken());
+  subAddAttribute(mPendingName, fncToken());
   mToken = mPos;
   mState = eState::AttributeName;
   return true;
@@ -291,7 +308,7 @@ bool cScan::fncDocTypeState() {
     mState = eState::Text;
     return true;
   }
-  mElement.fncInsertAttribute(fncToken(), "");
+  subAddAttribute(fncToken(), "");
   if (!fncSkipBlanks()) return false;
   const bool system = mText.compare(mPos, 6, "SYSTEM") == 0;
   const bool isPublic = mText.compare(mPos, 6, "PUBLIC") == 0;
@@ -301,17 +318,18 @@ bool cScan::fncDocTypeState() {
     mToken = mPos;
     subScanQuoted();
     if (system) {
-      mElement.fncInsertAttribute("SYSTEM", fncToken());
+      subAddAttribute("SYSTEM", fncToken());
     } else {
-      const std::string identifier(fncToken());
+      const std::string_view identifier = fncToken();
       if (!fncSkipBlanks()) return false;
       if (!isQuote(mText[mPos])) {
         mElement.bolWarning = true;
-        mElement.fncInsertAttribute("PUBLIC", identifier);
+        subAddAttribute("PUBLIC", identifier);
       } else {
         mToken = mPos;
         subScanQuoted();
-        mElement.fncInsertAttribute("PUBLIC", identifier + " " + std::string(fncToken()));
+        mPublicValue.assign(identifier).append(" ").append(fncToken());
+        subAddAttribute("PUBLIC", mPublicValue);
       }
     }
   }
@@ -337,14 +355,14 @@ bool cScan::fncInstructionState() {
       if (!fncSkipBlanks()) return false;
       mToken = mPos;
       if (!fncScanName()) break;
-      const std::string name(fncToken());
+      const std::string_view name = fncToken();
       if (mPos >= mSize) return false;
       if (mText[mPos] != '=') break;
       ++mPos;
       mToken = mPos;
       if (mPos >= mSize) return false;
       subScanQuoted();  // no blank may follow "=": whatever comes is the opening quote
-      mElement.fncInsertAttribute(name, fncToken());
+      subAddAttribute(name, fncToken());
     }
     if (mSize - mPos >= 2 && mText[mPos] == '?' && mText[mPos + 1] == '>') {
       mElement.lElmEndPos = static_cast<int32_t>(mPos + 2);
@@ -374,7 +392,7 @@ void cScan::subRun() {
   const int32_t run = fncStoreText(mToken, mSize);
   if (mbolHasElement) {
     if (run != -1) mElement.lTextAfter = run;
-    mFile.fncInsertElementClass(std::move(mElement));
+    subInsertElement();
     mbolHasElement = false;
   }
 }

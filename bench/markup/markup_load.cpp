@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   lyn::cFileParser parser;
   for (int i = 1; i < argc; ++i) {
     const std::filesystem::path path(argv[i]);
-    lyn::cFileData file(path.filename().string(), 0, path.parent_path().string() + "/");
+    const std::string folder = path.has_parent_path() ? path.parent_path().string() + "/" : "";
+    lyn::cFileData file(path.filename().string(), 0, folder);
     if (!file.fncLoadFile()) {
       std::fprintf(stderr, "%s: cannot be read\n", argv[i]);
       ++failures;

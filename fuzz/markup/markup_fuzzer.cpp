@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   exercise(std::string(bytes));
 
   std::string charset;
-  std::string decoded = fncDecodeMarkupText(bytes, charset);
+  std::string decoded = fncDecodeMarkupText(std::string(bytes), charset);
   check(fncIsValidUtf8(decoded));
   exercise(decoded);
 

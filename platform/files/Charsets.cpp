@@ -214,6 +214,8 @@ std::optional<std::string> fncConvertToUtf8(std::string_view bytes, std::string_
   return convertWithIconv(bytes, label.c_str(), unitSize(label));
 }
 
+bool fncIsUtf8Charset(std::string_view charset) { return isUtf8Label(normalisedLabel(charset)); }
+
 std::string fncDecodeUndeclared(std::string_view bytes) {
   if (fncIsValidUtf8(bytes)) return std::string(bytes);
   return decodeWindows1252(bytes);

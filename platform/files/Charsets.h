@@ -31,6 +31,9 @@ std::string fncRepairUtf8(std::string_view bytes);
 // Nothing when iconv cannot convert from `charset`.
 std::optional<std::string> fncConvertToUtf8(std::string_view bytes, std::string_view charset);
 
+// True for the names of UTF-8 ("UTF-8", "utf8", ...), compared as fncConvertToUtf8 does.
+bool fncIsUtf8Charset(std::string_view charset);
+
 // For a file that declares nothing: UTF-8 when its bytes are valid UTF-8, windows-1252 otherwise.
 std::string fncDecodeUndeclared(std::string_view bytes);
 

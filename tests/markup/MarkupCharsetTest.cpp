@@ -17,6 +17,9 @@ TEST(MarkupCharset, DeclarationsAreFoundInOrderOfPrecedence) {
             "windows-1250");
   EXPECT_EQ(fncDeclaredCharset("<html><head><meta name=\"ncc:charset\" content=\" iso-8859-15 \">"),
             "iso-8859-15");
+  EXPECT_EQ(fncDeclaredCharset("<html><head><meta charset=\"koi8-r\"><meta name='ncc:charset' "
+                               "content='utf-8'>"),
+            "koi8-r");
   EXPECT_EQ(fncDeclaredCharset("<?xml version=\"1.0\"?><html>"), "");
 }
 
