@@ -35,7 +35,8 @@ bool isLetterCodePoint(char32_t cp) {
   return (cp >= 0xC0 && cp <= 0xD6) || (cp >= 0xD8 && cp <= 0xF6) || cp >= 0xF8;
 }
 
-// One scan over one text. Positions are 0-based here (the Part's 1-based position minus 1).
+// One scan over one text. Positions are 0-based here; records and runs get them as the document
+// keeps them (0-based tag offsets, 1-based run positions).
 class cScan {
  public:
   cScan(cFileData& file, iProgressReport* report)

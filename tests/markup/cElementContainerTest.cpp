@@ -127,25 +127,5 @@ TEST_F(ElementContainer, OutOfRangeLookupsGiveNothing) {
   EXPECT_EQ(leaf.fncRetrieveElementContainer("x"), nullptr);
 }
 
-TEST(ElementContainerBuilding, ChildrenAreLinkedAndNumbered) {
-  cElementContainer root;
-  root.subInsertElementContainer("seq", 4);
-  root.subInsertElementContainer("par", 9);
-  EXPECT_EQ(root.lCurrentElementContainer, 2);
-  cElementContainer* seq = root.pElementContainer(1);
-  cElementContainer* par = root.fncRetrieveChild();
-  EXPECT_EQ(par->lStartTagNumber, 9);
-  EXPECT_EQ(par->lEndTagNumber, -1);
-  EXPECT_EQ(par->oParent(), &root);
-  EXPECT_EQ(seq->oNextSibling(), par);
-  EXPECT_EQ(par->oPreviousSibling(), seq);
-  EXPECT_EQ(par->sLevel(), "1.2");
-  root.subInsertTextData(7);
-  root.subInsertTextData(3);
-  EXPECT_EQ(root.lTextsOwned(), 2);
-  EXPECT_EQ(root.pTextData(1), 7);
-  EXPECT_EQ(root.lCurrentTextData, 3);
-}
-
 }  // namespace
 }  // namespace lyn

@@ -119,15 +119,6 @@ TEST(FileData, RecordsCanBeInsertedAtAPlaceAndRemoved) {
   EXPECT_EQ(kept->sElementName, "x");  // a removed record stays valid
 }
 
-TEST(FileData, TextRunsOutsideTheListAreNothing) {
-  auto file = fncTokenize("<p>one</p><p>two</p>");
-  ASSERT_EQ(file->lNumTextData(), 2);
-  EXPECT_EQ(file->pTextData(0), nullptr);
-  EXPECT_EQ(file->pTextData(3), nullptr);
-  EXPECT_EQ(file->fncTextDataContent(2), "two");
-  EXPECT_EQ(file->fncTextDataContent(3), "");
-}
-
 TEST(FileData, OverlappingRunsAreMergedNotDuplicated) {
   cFileData file;
   EXPECT_EQ(file.fncInsertTextData(10, 20), 1);

@@ -58,15 +58,5 @@ TEST(Charsets, UndeclaredTextIsUtf8WhenValidElseWindows1252) {
             "\xE2\x80\x9CHi\xE2\x80\x9D caf\xC3\xA9");
 }
 
-TEST(Charsets, ByteOrderMarksAreNamed) {
-  size_t length = 9;
-  EXPECT_EQ(fncByteOrderMark("\xEF\xBB\xBF<html>", length), "UTF-8");
-  EXPECT_EQ(length, 3u);
-  EXPECT_EQ(fncByteOrderMark("\xFF\xFE<\0", length), "UTF-16LE");
-  EXPECT_EQ(fncByteOrderMark("\xFE\xFF\0<", length), "UTF-16BE");
-  EXPECT_EQ(fncByteOrderMark("<html>", length), "");
-  EXPECT_EQ(length, 0u);
-}
-
 }  // namespace
 }  // namespace lyn
