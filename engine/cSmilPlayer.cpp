@@ -218,6 +218,13 @@ bool cSmilPlayer::fncbExpand(int32_t n) {
   if (n < 1 || n > lParListCount()) return false;
   if (mList->fncEntry(n).par) return true;
   const std::string file = mList->fncEntry(n).block->sSmilFile;
+  const auto fail = [&] {
+    fncMutableList().subRemove(n);
+    if (n < lCurrentParListItem) --lCurrentParListItem;
+    lCurrentParListItem = std::min(lCurrentParListItem, lParListCount());
+    subReportError(1, "Par parser");
+    return false;
+  };
   if (!clsDTBData) {
     subReportError(6, "Par parser");
     return false;
@@ -228,17 +235,13 @@ bool cSmilPlayer::fncbExpand(int32_t n) {
     subReportError(6, "Par parser");
     return false;
   }
+  // A link to the NCC (or any other held file that is no SMIL file) has no pars for us, and
+  // its document must not be rewritten: the navigation points live in its tree.
+  if (doc->enFileType != kFileTypeSmil) return fail();
   if (doc->lNumElementData() == 0 && !doc->sData.empty()) {
     cFileParser parser;  // held but never tokenized
     parser.fncParseFile(*doc);
   }
-  const auto fail = [&] {
-    fncMutableList().subRemove(n);
-    if (n < lCurrentParListItem) --lCurrentParListItem;
-    lCurrentParListItem = std::min(lCurrentParListItem, lParListCount());
-    subReportError(1, "Par parser");
-    return false;
-  };
   if (!doc->fncParseElementHierarchy()) return fail();
   std::vector<cElementContainer*> pars;
   bool bolHasSeq = false;

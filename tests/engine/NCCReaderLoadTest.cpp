@@ -228,6 +228,23 @@ TEST_F(NCCReaderLoad, AnNccWithoutBodyOrLinksHasNoPoints) {
   EXPECT_FALSE(noLinks.reader->fncPlayCurrent());
 }
 
+TEST_F(NCCReaderLoad, ALinkToTheNccItselfLeadsNowhereAndLeavesThePointsIntact) {
+  smil("a.smil", 1);
+  h.write("ncc.html",
+          "<html><head><meta name=\"dc:format\" content=\"Daisy 2.02\"/></head><body>\n"
+          "<h1 id=\"a\"><a href=\"a.smil#p1\">One</a></h1>\n"
+          "<h2 id=\"b\"><a href=\"NCC.HTML#a\">Self</a></h2>\n"
+          "<seq><span>no pars here</span></seq>\n"
+          "</body></html>\n");
+  ASSERT_TRUE(h.load());
+  EXPECT_FALSE(h.reader->fncbPlayTocItem(2));
+  EXPECT_TRUE(h.recorder->fncbHasError(1, "Smilplayer error"));
+  EXPECT_TRUE(h.recorder->fncbHasError(10, "Delete unused navpoints"));
+  EXPECT_FALSE(h.reader->pToc(2)->bolNavigable);
+  EXPECT_EQ(h.reader->pToc(1)->clsElementContainer->sName, "h1");
+  EXPECT_TRUE(h.reader->fncbPlayTocItem(1));
+}
+
 TEST_F(NCCReaderLoad, ALargeNccLoadsAllItsPoints) {
   smil("a.smil", 1);
   std::vector<NccPoint> points;
