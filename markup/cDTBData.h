@@ -18,34 +18,18 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "markup/cFileChoice.h"
 #include "markup/cFileData.h"
 #include "markup/cFileParser.h"
+#include "markup/cInsertOptions.h"
 #include "markup/iProgressReport.h"
 #include "platform/files/cPathResolver.h"
 
 namespace lyn {
-
-// Which held document an operation means: by number if given, else by kind, else by exact name.
-//   set.fncGetFileData({.lNumber = 2}), set.fncGetFileData({.enFileType = kFileTypeNcc}),
-//   set.fncGetFileData({.sFileName = "chap01.smil"})
-struct cFileChoice {
-  std::optional<int32_t> lNumber{};
-  std::optional<int32_t> enFileType{};
-  std::optional<std::string> sFileName{};
-};
-
-// The optional parts of an insertion.
-struct cInsertOptions {
-  std::optional<int32_t> lFileSize{};  // stored only
-  std::optional<std::string> sData{};  // the text itself (UTF-8); the file is then not read
-  std::optional<bool> bolParsing{};    // true: tokenize; given at all and kind 1: subCheckNcc
-  iProgressReport* oReportObject = nullptr;  // passed to the tokenizer; borrowed
-};
 
 class cDTBData {
  public:

@@ -25,13 +25,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace lyn {
+#include "platform/files/cFolderEntry.h"
 
-struct cFolderEntry {
-  std::string sName;        // as on disk
-  bool bolFolder = false;   // a folder, or a symbolic link to one
-  bool bolSymlink = false;  // the entry itself is a symbolic link
-};
+namespace lyn {
 
 // The entries of `folder` (without "." and ".."), sorted byte-wise by name. Empty, and `ok` false,
 // when the folder cannot be listed. Not cached.
