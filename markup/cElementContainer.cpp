@@ -11,34 +11,42 @@ namespace lyn {
 // nodes released together, each node's end touching only its own members.
 class cElementContainer::cStore {
  public:
-  cStore() = default;
+  explicit cStore(size_t firstBlockSize) : mNextBlockSize(std::max<size_t>(1, firstBlockSize)) {}
   cStore(const cStore&) = delete;
   cStore& operator=(const cStore&) = delete;
   ~cStore() {
-    for (size_t b = 0; b < mBlocks.size(); ++b) {
-      const size_t used = b + 1 == mBlocks.size() ? mUsedInLast : kBlockSize;
-      for (size_t i = 0; i < used; ++i) std::destroy_at(mBlocks[b] + i);
-      mAllocator.deallocate(mBlocks[b], kBlockSize);
+    for (const cBlock& block : mBlocks) {
+      for (size_t i = 0; i < block.used; ++i) std::destroy_at(block.nodes + i);
+      mAllocator.deallocate(block.nodes, block.size);
     }
   }
 
   cElementContainer* fncMake(std::string isName) {
-    if (mBlocks.empty() || mUsedInLast == kBlockSize) {
+    if (mBlocks.empty() || mBlocks.back().used == mBlocks.back().size) {
       if (mBlocks.size() == mBlocks.capacity())
-        mBlocks.reserve(std::max<size_t>(16, 2 * mBlocks.size()));
-      mBlocks.push_back(mAllocator.allocate(kBlockSize));
-      mUsedInLast = 0;
+        mBlocks.reserve(std::max<size_t>(4, 2 * mBlocks.size()));
+      mBlocks.push_back({mAllocator.allocate(mNextBlockSize), mNextBlockSize, 0});
+      mNextBlockSize = kBlockSize;
     }
-    cElementContainer* node = std::construct_at(mBlocks.back() + mUsedInLast, std::move(isName));
-    ++mUsedInLast;
+    cBlock& block = mBlocks.back();
+    cElementContainer* node = std::construct_at(block.nodes + block.used, std::move(isName));
+    ++block.used;
     return node;
   }
 
  private:
+  struct cBlock {
+    cElementContainer* nodes;
+    size_t size;
+    size_t used;
+  };
   static constexpr size_t kBlockSize = 256;
+
+ public:
+  static constexpr size_t kDefaultFirstBlock = 16;
   std::allocator<cElementContainer> mAllocator;
-  std::vector<cElementContainer*> mBlocks;
-  size_t mUsedInLast = 0;
+  std::vector<cBlock> mBlocks;
+  size_t mNextBlockSize;
 };
 
 cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData)
@@ -78,10 +86,7 @@ int32_t cElementContainer::pTextData(int32_t n) const {
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,
                                                   int32_t ilElementNumber) {
-  if (!mStore) {  // a root's first child
-    mOwnedStore = std::make_unique<cStore>();
-    mStore = mOwnedStore.get();
-  }
+  if (!mStore) subReserveNodes(cStore::kDefaultFirstBlock);
   cElementContainer* child = mStore->fncMake(std::move(isElementName));
   child->lStartTagNumber = ilElementNumber;
   child->mParent = this;
@@ -89,6 +94,12 @@ void cElementContainer::subInsertElementContainer(std::string isElementName,
   child->mStore = mStore;
   mChildren.push_back(child);
   lCurrentElementContainer = lElementsOwned();
+}
+
+void cElementContainer::subReserveNodes(size_t ilCount) {
+  if (mStore) return;
+  mOwnedStore = std::make_unique<cStore>(ilCount);
+  mStore = mOwnedStore.get();
 }
 
 cElementContainer* cElementContainer::fncRetrieveChild() const {

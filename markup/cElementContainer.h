@@ -59,6 +59,9 @@ class cElementContainer {
   // Appends a child named `isElementName` whose start tag is element `ilElementNumber`, links it
   // to the previous last child as its sibling and puts this node's cursor on it.
   void subInsertElementContainer(std::string isElementName, int32_t ilElementNumber);
+  // On a root before its first child: room for about `ilCount` nodes in one block, so that a
+  // tree whose size is known up front takes one allocation and wastes none.
+  void subReserveNodes(size_t ilCount);
   cElementContainer* fncRetrieveChild() const;   // the last child added, or nothing
   cElementContainer* fncRetrieveParent() const { return mParent; }
   void subInsertTextData(int32_t ilTextNumber);  // appends a text-run index

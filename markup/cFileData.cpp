@@ -297,6 +297,11 @@ bool cFileData::fncParseElementHierarchy() {
   mRoot = std::make_unique<cElementContainer>("Document", this);
   mRoot->lStartTagNumber = 0;
   if (mElements.empty()) return false;
+  // Every start tag makes at most one node; end tags make one only when they close nothing.
+  size_t startTags = 0;
+  for (const cElementData* record : mElements)
+    if (record->sElementName.empty() || record->sElementName.front() != '/') ++startTags;
+  mRoot->subReserveNodes(startTags);
 
   cElementContainer* current = mRoot.get();
   // The outer seq into which an inner one is being flattened (nothing when none is): a node

@@ -127,5 +127,27 @@ TEST_F(ElementContainer, OutOfRangeLookupsGiveNothing) {
   EXPECT_EQ(leaf.fncRetrieveElementContainer("x"), nullptr);
 }
 
+// Stray end tags of structural names become nodes of their own, so a tree can hold more nodes
+// than its document has start tags; every one of them stays reachable and whole.
+TEST(ElementContainerStore, HoldsMoreNodesThanTheDocumentHasStartTags) {
+  std::string text = "<body>";
+  for (int i = 0; i < 600; ++i) text += "</par>";
+  text += "<par id='last'/></body>";
+  auto file = fncTokenizeAndBuild(text);
+  cElementContainer* body = file->clsElementContainer()->fncRetrieveElementContainer("body");
+  ASSERT_NE(body, nullptr);
+  ASSERT_EQ(body->lElementsOwned(), 601);
+  EXPECT_EQ(body->pElementContainer(600)->sName, "/par");
+  EXPECT_EQ(body->pElementContainer(601)->sName, "par");
+  EXPECT_EQ(body->pElementContainer(601)->oParent(), body);
+  EXPECT_EQ(body->pElementContainer(601)->sLevel(), "1.1.601");
+
+  for (int i = 0; i < 300; ++i) body->pElementContainer(601)->subInsertElementContainer("x", 0);
+  EXPECT_EQ(body->pElementContainer(601)->lElementsOwned(), 300);
+  std::vector<cElementContainer*> all;
+  file->clsElementContainer()->fncRetrieveElementContainers(all);
+  EXPECT_EQ(all.size(), 1u + 601u + 300u);
+}
+
 }  // namespace
 }  // namespace lyn
