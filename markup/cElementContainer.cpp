@@ -7,6 +7,9 @@
 
 namespace lyn {
 
+// Room for the first children of a tree that was built without a size hint.
+constexpr size_t kFirstBlockWithoutReserve = 16;
+
 // The nodes of one tree, in blocks: one allocation per block instead of one per node, and all
 // nodes released together, each node's end touching only its own members.
 class cElementContainer::cStore {
@@ -23,8 +26,6 @@ class cElementContainer::cStore {
 
   cElementContainer* fncMake(std::string isName) {
     if (mBlocks.empty() || mBlocks.back().used == mBlocks.back().size) {
-      if (mBlocks.size() == mBlocks.capacity())
-        mBlocks.reserve(std::max<size_t>(4, 2 * mBlocks.size()));
       mBlocks.push_back({mAllocator.allocate(mNextBlockSize), mNextBlockSize, 0});
       mNextBlockSize = kBlockSize;
     }
@@ -41,9 +42,6 @@ class cElementContainer::cStore {
     size_t used;
   };
   static constexpr size_t kBlockSize = 256;
-
- public:
-  static constexpr size_t kDefaultFirstBlock = 16;
   std::allocator<cElementContainer> mAllocator;
   std::vector<cBlock> mBlocks;
   size_t mNextBlockSize;
@@ -86,7 +84,7 @@ int32_t cElementContainer::pTextData(int32_t n) const {
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,
                                                   int32_t ilElementNumber) {
-  if (!mStore) subReserveNodes(cStore::kDefaultFirstBlock);
+  if (!mStore) subReserveNodes(kFirstBlockWithoutReserve);
   cElementContainer* child = mStore->fncMake(std::move(isElementName));
   child->lStartTagNumber = ilElementNumber;
   child->mParent = this;
