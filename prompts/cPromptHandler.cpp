@@ -340,7 +340,9 @@ bool cPromptHandler::fncbPlayClip(std::string_view key) {
   CtlDxm->fncbPause();
   if (!CtlDxm->fncbStopAt(stop)) return false;
   CtlDxm->pdPosition(e.dClipBegin);
-  return CtlDxm->fncbPlay();
+  if (!CtlDxm->fncbPlay()) return false;
+  if (mPromptListener) mPromptListener->evPromptStarted(key);
+  return true;
 }
 
 void cPromptHandler::subPlayID(std::string_view key) { fncbPlayClip(key); }

@@ -44,6 +44,13 @@
 
 namespace lyn {
 
+// Told of every prompt clip as it starts (front ends that show what is spoken).
+class iPromptListener {
+ public:
+  virtual ~iPromptListener() = default;
+  virtual void evPromptStarted(std::string_view key) = 0;
+};
+
 class cPromptHandler : public iAudioPlaybackListener, public iNextPromptPlayer {
  public:
   // `programFolder` and `userDataFolder` name folders (a missing trailing "/" is added);
@@ -56,6 +63,8 @@ class cPromptHandler : public iAudioPlaybackListener, public iNextPromptPlayer {
   // Installs the prompt player (CtlDxm) and the book player (oBookPlayer), both borrowed; either
   // may be null. The handler listens to CtlDxm's events from now on.
   void subSetPlayers(cAudioPlaybackSystem* promptPlayer, cAudioPlaybackSystem* bookPlayer);
+  // Borrowed; null for none.
+  void subSetPromptListener(iPromptListener* listener) { mPromptListener = listener; }
 
   // Public members.
   std::string IErrorMsg;
@@ -142,6 +151,7 @@ class cPromptHandler : public iAudioPlaybackListener, public iNextPromptPlayer {
   void subPauseBookPlayer();
 
   cMessageQueue& mMessages;
+  iPromptListener* mPromptListener = nullptr;
   std::string mProgramFolder;
   std::string mUserDataFolder;
   PromptFileHeader mHeader;

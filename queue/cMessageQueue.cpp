@@ -7,12 +7,14 @@ void cMessageQueue::subAddMessage(std::string_view name, Variant arg1, Variant a
 }
 
 void cMessageQueue::subProcessQue() {
-  if (mDispatcher) {
-    mDispatcher->subProcessQue(*this);
-    return;
+  bool startDeferred = false;
+  while (hasNext()) {
+    auto message = fncgetNextMessageQueueItem();
+    if (mDispatcher && mDispatcher->fncbDispatch(*message)) startDeferred = true;
   }
-  while (hasNext()) fncgetNextMessageQueueItem();
   subclearQue();
+  // One retry per pump: posting it during the pump would be dropped as a duplicate of itself.
+  if (startDeferred) subAddMessage("START");
 }
 
 void cMessageQueue::subprocessQueueOnlyPLAYNEXTPROMPT() {

@@ -17,7 +17,9 @@ class cMessageQueue {
   // Posts a message; the poster never learns whether it was dropped as a duplicate.
   void subAddMessage(std::string_view name, Variant arg1 = {}, Variant arg2 = {});
 
-  // Runs the dispatcher's pump; without a dispatcher the messages are taken and dropped.
+  // The pump: hands every message, including those posted meanwhile, to the dispatcher (without
+  // one they are dropped), then clears the list; a "START" that had to wait is posted again
+  // for the next pump.
   void subProcessQue();
   void subclearQue() { mQueue.subClearQueue(); }
   // The pump of modal dialogs: honours "PLAYNEXTPROMPT" only, then clears the list, so every

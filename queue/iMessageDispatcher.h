@@ -2,15 +2,18 @@
 
 namespace lyn {
 
-class cMessageQueue;
+class cMessage;
 
-// The pump that turns queued messages into actions. It takes the messages with hasNext and
-// fncgetNextMessageQueueItem, including those posted while it runs, and ends by clearing the
-// list with subclearQue.
+// What the pump of cMessageQueue hands each message to, one at a time, in posting order. The
+// queue owns the loop: it takes the messages (including those posted while it runs), clears
+// the list when they are exhausted and, when a "START" had to wait, posts one "START" for the
+// next pump.
 class iMessageDispatcher {
  public:
   virtual ~iMessageDispatcher() = default;
-  virtual void subProcessQue(cMessageQueue& queue) = 0;
+  // Acts on one message; the dispatcher may rewrite its arguments (normalising them). Returns
+  // true when the message was a "START" that has to wait for the prompts.
+  virtual bool fncbDispatch(cMessage& message) = 0;
 };
 
 // What the prompt-only pump calls for every "PLAYNEXTPROMPT".

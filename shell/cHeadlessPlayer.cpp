@@ -142,15 +142,12 @@ void cHeadlessPlayer::evError() {
   subPrintError(what);
 }
 
-void cHeadlessPlayer::subProcessQue(cMessageQueue& queue) {
-  while (queue.hasNext()) {
-    const auto message = queue.fncgetNextMessageQueueItem();
-    if (!message || !mPlayer) continue;
-    const std::string name = fncFoldCase(message->fncgetMessageName());
-    if (name == "start") mPlayer->fncbPlay();
-    else if (name == "stop") mPlayer->fncbPause();
-  }
-  queue.subclearQue();
+bool cHeadlessPlayer::fncbDispatch(cMessage& message) {
+  if (!mPlayer) return false;
+  const std::string name = fncFoldCase(message.fncgetMessageName());
+  if (name == "start") mPlayer->fncbPlay();
+  else if (name == "stop") mPlayer->fncbPause();
+  return false;
 }
 
 int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {

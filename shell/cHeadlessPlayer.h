@@ -54,7 +54,7 @@ class cHeadlessPlayer final : private iNCCReaderListener, private iMessageDispat
  private:
   void evError() override;
   void evTocPositionChanged(int32_t ilTocItem) override;
-  void subProcessQue(cMessageQueue& queue) override;
+  bool fncbDispatch(cMessage& message) override;
   void subPrintPoint(int32_t ilTocItem);
   void subPrintError(const std::string& what);
 

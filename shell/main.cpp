@@ -1,60 +1,86 @@
 // lyn-reader: the player's entry point.
+//   lyn-reader --play BOOK_FOLDER [...]                 a whole book, no window (cHeadlessPlayer)
+//   lyn-reader --script FILE|- [--audio null|wav:PATH] [BOOK]   commands in, events out
+//   lyn-reader --tty [BOOK]                             the player in a text terminal
 
-#include <cstdio>
-#include <filesystem>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "shell/cApplicationState.h"
+#include "shell/cApplication.h"
 #include "shell/cHeadlessPlayer.h"
+#include "shell/cScriptFrontEnd.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: lyn-reader --script FILE|- [--audio null|wav:PATH] [BOOK]\n"
+    "       lyn-reader --tty [--release-wait MS] [--repeat-gap MS] [BOOK]\n";
+
+int fncRunScript(const std::vector<std::string>& args) {
+  using namespace lyn;
+  std::string script, audio = "null", book;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--script" && i + 1 < args.size()) script = args[++i];
+    else if (args[i] == "--audio" && i + 1 < args.size()) audio = args[++i];
+    else if (book.empty() && !args[i].empty() && args[i][0] != '-') book = args[i];
+    else {
+      std::cerr << "lyn-reader: unknown or incomplete option \"" << args[i] << "\"\n" << kUsage;
+      return 2;
+    }
+  }
+  if (audio != "null" && audio.rfind("wav:", 0) != 0) {
+    std::cerr << "lyn-reader: --script plays to null or wav:PATH, not \"" << audio << "\"\n";
+    return 2;
+  }
+  int fd = 0;
+  if (script != "-") {
+    fd = ::open(script.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      std::cerr << "lyn-reader: cannot read the script \"" << script << "\"\n";
+      return 2;
+    }
+  }
+  cScriptFrontEnd frontEnd(fd, std::cout, std::cerr);
+  cApplicationOptions options;
+  options.sAudio = audio;
+  options.bolVirtualClock = true;
+  options.sBook = book;
+  cApplication app(std::move(options), frontEnd);
+  const int status = app.fncRun();
+  if (fd != 0) ::close(fd);
+  return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace lyn;
-  // `--play BOOK_FOLDER ...` plays a whole book without a window.
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) != "--play") continue;
-    std::vector<std::string> args;
-    for (int j = 1; j < argc; ++j)
-      if (j != i) args.emplace_back(argv[j]);
-    std::string error;
-    const auto options = cHeadlessPlayer::fncParseArguments(args, error);
-    if (!options) {
-      std::cerr << "lyn-reader: " << error << "\nusage: " << cHeadlessPlayer::fncUsage() << "\n";
-      return 2;
+  std::vector<std::string> all(argv + 1, argv + argc);
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i] == "--play") {
+      std::vector<std::string> args;
+      for (size_t j = 0; j < all.size(); ++j)
+        if (j != i) args.push_back(all[j]);
+      std::string error;
+      const auto options = cHeadlessPlayer::fncParseArguments(args, error);
+      if (!options) {
+        std::cerr << "lyn-reader: " << error << "\nusage: " << cHeadlessPlayer::fncUsage() << "\n";
+        return 2;
+      }
+      cHeadlessPlayer player(std::cout, std::cerr);
+      return player.fncRun(*options);
     }
-    cHeadlessPlayer player(std::cout, std::cerr);
-    return player.fncRun(*options);
-  }
-
-  std::string bookFolder;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: lyn-reader [BOOK-FOLDER]\n       " << cHeadlessPlayer::fncUsage() << "\n";
+    if (all[i] == "--script") return fncRunScript(all);
+    if (all[i] == "--help" || all[i] == "-h") {
+      std::cout << kUsage << "       " << cHeadlessPlayer::fncUsage() << "\n";
       return 0;
     }
-    bookFolder = arg;
   }
-
-  cApplicationState app(std::make_unique<cRegistry>(cRegistry::fncDefaultFile()), fncProgramFolder());
-  app.subLoadSettingsAtStart();
-  if (!bookFolder.empty()) app.sLastBookRead = std::filesystem::absolute(bookFolder).string();
-
-  std::cout << kProgramVersion << "\n"
-            << "program folder: " << app.programFolder() << "\n"
-            << "settings: " << app.registry().fncFile().string() << "\n"
-            << "style sheets: " << app.styleSheets().fncStyleCount() << "\n"
-            << "book: " << (bookFolder.empty() ? std::string("(none)") : app.sLastBookRead) << "\n";
-
-  // The main loop: pump the queue until a quit is confirmed.
-  app.queue().subAddMessage("QUIT");
-  app.queue().subProcessQue();
-  app.bolQuit = true;
-
-  const auto& s = app.startSettings;
-  app.fncSaveSettingsAtShutdown(s.volume, s.tempo, fncLoadNccMode(app.registry()),
-                                fncLoadWindowPlacement(app.registry()));
-  return 0;
+  std::cerr << kUsage;
+  return 2;
 }

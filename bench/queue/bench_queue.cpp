@@ -8,12 +8,9 @@ namespace {
 class CountingDispatcher : public lyn::iMessageDispatcher {
  public:
   int64_t taken = 0;
-  void subProcessQue(lyn::cMessageQueue& queue) override {
-    while (queue.hasNext()) {
-      auto message = queue.fncgetNextMessageQueueItem();
-      taken += message->fncgetMessageName().size() > 0;
-    }
-    queue.subclearQue();
+  bool fncbDispatch(lyn::cMessage& message) override {
+    taken += message.fncgetMessageName().size() > 0;
+    return false;
   }
 };
 

@@ -11,22 +11,29 @@ namespace {
 // A pump that records every message it takes and lets a test react to one.
 class RecordingDispatcher : public iMessageDispatcher {
  public:
+  explicit RecordingDispatcher(cMessageQueue& queue) : mQueue(queue) {}
   std::vector<cMessage> taken;
   std::function<void(const cMessage&, cMessageQueue&)> onMessage;
+  // "START" waits this many more times.
+  int startsToDefer = 0;
 
-  void subProcessQue(cMessageQueue& queue) override {
-    while (queue.hasNext()) {
-      auto message = queue.fncgetNextMessageQueueItem();
-      taken.push_back(*message);
-      if (onMessage) onMessage(*message, queue);
+  bool fncbDispatch(cMessage& message) override {
+    taken.push_back(message);
+    if (onMessage) onMessage(message, mQueue);
+    if (message.fncgetMessageName() == "START" && startsToDefer > 0) {
+      --startsToDefer;
+      return true;
     }
-    queue.subclearQue();
+    return false;
   }
   std::vector<std::string> names() const {
     std::vector<std::string> out;
     for (const auto& m : taken) out.push_back(m.fncgetMessageName());
     return out;
   }
+
+ private:
+  cMessageQueue& mQueue;
 };
 
 class CountingPromptPlayer : public iNextPromptPlayer {
@@ -39,7 +46,7 @@ class MessageQueueTest : public ::testing::Test {
  protected:
   MessageQueueTest() { queue.subSetDispatcher(&dispatcher); }
   cMessageQueue queue;
-  RecordingDispatcher dispatcher;
+  RecordingDispatcher dispatcher{queue};
 };
 
 TEST_F(MessageQueueTest, RepeatedPostBeforeAPumpIsCollapsed) {
@@ -113,6 +120,22 @@ TEST_F(MessageQueueTest, MessagePostedDuringAPumpIsTakenAfterTheQueuedOnes) {
   EXPECT_EQ(queue.fncList().fncCount(), 0);
 }
 
+TEST_F(MessageQueueTest, AWaitingStartIsPostedOnceAfterThePumpAndRetriedEveryPump) {
+  dispatcher.startsToDefer = 2;
+  queue.subAddMessage("START");
+  queue.subAddMessage("STOP");
+  queue.subProcessQue();
+  // The retry is in the list for the next pump, not taken in this one.
+  EXPECT_EQ(dispatcher.names(), (std::vector<std::string>{"START", "STOP"}));
+  EXPECT_EQ(queue.fncList().fncCount(), 1);
+  queue.subProcessQue();
+  queue.subProcessQue();
+  EXPECT_EQ(dispatcher.names(), (std::vector<std::string>{"START", "STOP", "START", "START"}));
+  // Let through: no more retries.
+  queue.subProcessQue();
+  EXPECT_EQ(dispatcher.taken.size(), 4u);
+}
+
 TEST(QueueList, ExhaustedListGivesNothingAndStillTakesLaterMessages) {
   cQueue list;
   EXPECT_FALSE(list.hasNext());
@@ -143,7 +166,7 @@ TEST(QueueList, EqualsLastIsFalseOnAnEmptyListAndAfterAClear) {
 
 TEST(PromptOnlyPump, HonoursOnlyPlayNextPromptAndDropsTheRest) {
   cMessageQueue queue;
-  RecordingDispatcher dispatcher;
+  RecordingDispatcher dispatcher{queue};
   CountingPromptPlayer prompts;
   queue.subSetDispatcher(&dispatcher);
   queue.subSetPromptPlayer(&prompts);

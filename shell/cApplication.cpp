@@ -1,0 +1,407 @@
+#include "shell/cApplication.h"
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+#include "audio/cAudioPlaybackSystem.h"
+#include "audio/cPhraseAudioHandler.h"
+#include "audio/cPlaybackSpeedLink.h"
+#include "audio/cPositionCheckTimer.h"
+#include "audio/cVariControl.h"
+#include "dialogs/cAboutDialog.h"
+#include "dialogs/cQuitDialog.h"
+#include "dialogs/cSearchLogic.h"
+#include "dialogs/cTextEntryDialog.h"
+#include "disk/mdlDiskModule.h"
+#include "engine/cNCCReader.h"
+#include "markup/cDTBData.h"
+#include "modes/cModeServices.h"
+#include "modes/iMode.h"
+#include "platform/audio/AudioSinks.h"
+#include "platform/audio/cVirtualClock.h"
+#include "platform/drives/cDrives.h"
+#include "shell/ModuleServices.h"
+#include "shell/cDefaultMode.h"
+#include "shell/cDispatcher.h"
+#include "shell/cMainWindow.h"
+#include "shell/cObservedControl.h"
+#include "shell/cPrerequisites.h"
+#include "shell/cSettingsTable.h"
+#include "shell/cSignalPipe.h"
+#include "shell/iFrontEnd.h"
+
+namespace lyn {
+
+namespace {
+
+constexpr std::chrono::milliseconds kTick{10};
+
+const char* fncCaptionKey(eModeNumber n) {
+  switch (n) {
+    case eModeNumber::Reading: return "cap_reading";
+    case eModeNumber::Help: return "cap_help";
+    case eModeNumber::Bookshelf: return "cap_bookshelf";
+    case eModeNumber::Information: return "cap_bookinfo";
+  }
+  return "cap_reading";
+}
+
+std::string fncRelativeTo(const std::string& path, const std::string& folder) {
+  if (!folder.empty() && path.rfind(folder, 0) == 0) return path.substr(folder.size());
+  return path;
+}
+
+}  // namespace
+
+void iFrontEnd::subIdle(std::chrono::milliseconds timeout) { std::this_thread::sleep_for(timeout); }
+
+cApplication::cApplication(cApplicationOptions options, iFrontEnd& frontEnd)
+    : mOptions(std::move(options)), mFrontEnd(frontEnd) {}
+
+cApplication::~cApplication() {
+  // Modes first: they borrow everything else.
+  for (auto& mode : mModes) mode.reset();
+  if (mPrompts) mPrompts->subSetPromptListener(nullptr);
+  if (mApp) mApp->queue().subSetDispatcher(nullptr), mApp->queue().subSetPromptPlayer(nullptr);
+}
+
+double cApplication::fncdProgramTime() const {
+  return mWindow ? static_cast<double>(mWindow->fnclTicks()) * 0.01 : 0.0;
+}
+
+int cApplication::fnciSignalFd() const { return mSignals ? mSignals->fnciReadFd() : -1; }
+
+// --- the modes ---------------------------------------------------------------------------------
+
+std::unique_ptr<iMode> cApplication::fncCreateMode(eModeNumber ienMode) {
+  return std::make_unique<cDefaultMode>(*mServices, static_cast<int32_t>(ienMode), fncCaptionKey(ienMode));
+}
+
+iMode& cApplication::fncMode(eModeNumber ienMode) {
+  auto& slot = mModes[static_cast<int>(ienMode) - 1];
+  if (!slot) slot = fncCreateMode(ienMode);
+  return *slot;
+}
+
+void cApplication::subSetCurrentMode(eModeNumber ienMode) {
+  mCurrent = &fncMode(ienMode);
+  mApp->currentModeNumber = ienMode;
+}
+
+// --- start-up ------------------------------------------------------------------------------------
+
+bool cApplication::fncbStartUp() {
+  // 1. One copy only (front ends that run many copies at once, such as tests, give no check).
+  if (mOptions.singleInstance && !mOptions.singleInstance->fncbClaim(mOptions.sBook)) return false;
+  // 2. The components this build uses.
+  if (mOptions.bolCheckPrerequisites) {
+    const auto failures = fncPrerequisiteFailures(fncComponentVersions());
+    if (!failures.empty()) {
+      for (const auto& failure : failures) std::cerr << failure << "\n";
+      return false;
+    }
+  }
+  mSignals = std::make_unique<cSignalPipe>();
+  // 3-6. Program folder, settings, style sheets, key timing.
+  auto registry = std::make_unique<cRegistry>(mOptions.registryFile.empty() ? cRegistry::fncDefaultFile()
+                                                                            : mOptions.registryFile);
+  mApp = std::make_unique<cApplicationState>(
+      std::move(registry), mOptions.sProgramFolder.empty() ? fncProgramFolder() : mOptions.sProgramFolder);
+  mApp->subLoadSettingsAtStart();
+  // 7. The navigation click sound does not exist here.
+
+  // The players (the window's) with the speed control that sets their speed rows.
+  if (mOptions.bolVirtualClock) mClock = std::make_unique<cVirtualClock>();
+  mTimer = std::make_unique<cPositionCheckTimer>(mClock.get());
+  mSpeed = std::make_unique<cVariControl>(mApp->registry());
+  mSpeedLink = std::make_unique<cPlaybackSpeedLink>(*mApp, *mSpeed);
+  const AudioChoice choice = mOptions.sAudio.empty() ? fncAudioChoiceFromEnvironment()
+                                                     : fncParseAudioChoice(mOptions.sAudio);
+  // With a WAV file the book alone goes there; prompts are not heard.
+  const AudioChoice promptChoice = choice.kind == AudioChoice::eKind::Wav && mOptions.bolVirtualClock
+                                       ? AudioChoice{AudioChoice::eKind::Null, {}}
+                                       : choice;
+  auto bookControl = std::make_unique<cObservedControl>(
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", mClock.get())),
+      [this] { subReportPlay(); });
+  mBookPlayer = std::make_unique<cAudioPlaybackSystem>(std::move(bookControl), mSpeedLink.get());
+  mPromptPlayer = std::make_unique<cAudioPlaybackSystem>(std::make_unique<cPhraseAudioHandler>(
+      eAudioRole::Prompt, fncMakeAudioSink(promptChoice, ".prompts", mClock.get())));
+  mTimer->subAttach(*mBookPlayer);
+  mTimer->subAttach(*mPromptPlayer);
+  mSpeed->subSetBookPlayer(mBookPlayer.get());
+  mSpeed->subSetSpeed(mApp->startSettings.tempo);
+  mBookPlayer->plVolume(mApp->startSettings.volume);
+  mPromptPlayer->plVolume(std::min(mApp->startSettings.volume, 8));
+
+  // 9. The per-user data folder.
+  mDrives = mOptions.drives ? std::move(mOptions.drives) : std::make_unique<cDrives>();
+  mDisk = std::make_unique<mdlDiskModule>(mApp->registry(), *mDrives);
+  if (!mOptions.sUserDataFolder.empty()) {
+    mDisk->sDefaultUserDataPath = fncWithTrailingSeparator(mOptions.sUserDataFolder);
+  }
+  mDisk->subInitUserDataPath();
+  // 10.
+  mApp->bolModeSwitchInProgress = false;
+
+  // 11. The window, and the prompt file.
+  mPrompts = std::make_unique<cPromptHandler>(mApp->queue(), mApp->programFolder(), mDisk->gsUserDataPath);
+  mPrompts->subSetPromptListener(this);
+  iModeSet& modes = *this;
+  mWindow = std::make_unique<cMainWindow>(*mApp, *mPrompts, *mBookPlayer, *mSpeed, modes, mFrontEnd);
+  mServices = std::make_unique<cModeServices>(
+      cModeServices{*mApp, *mPrompts, *mBookPlayer, *mSpeed, *mDisk, *mWindow, *this});
+  mDispatcher = std::make_unique<cDispatcher>(cDispatcherParts{
+      *mApp, *mPrompts, *mBookPlayer, *mPromptPlayer, *mSpeed, *mDisk, *mWindow, *this, modes});
+  mApp->queue().subSetDispatcher(mDispatcher.get());
+  mApp->queue().subSetPromptPlayer(mPrompts.get());
+  // 14 (the prompt handler takes both players at once).
+  mPrompts->subSetPlayers(mPromptPlayer.get(), mBookPlayer.get());
+  if (!mPrompts->fncbLoadPromptFile("prompts.bin")) {
+    mApp->subRecordError(601, "Init phrasemodule");
+    mFrontEnd.subShowError(601, "Init phrasemodule");
+  }
+  mPromptPlayer->plVolume(std::min(mBookPlayer->plVolume(), 8));
+  // 8. The reading mode is current.
+  subSetCurrentMode(eModeNumber::Reading);
+  if (!mOptions.sBook.empty()) {
+    const std::string book = std::filesystem::absolute(mOptions.sBook).lexically_normal().string();
+    mApp->registry().subWriteValue("last book read", book, eRegistryRoot::CurrentUser, kKeyMisc);
+  }
+  // The drives as they are now: later changes are told against this scan.
+  mDispatcher->subSetKnownDrives(mDisk->fncScanDrives(true, false));
+  // 12-13. Fonts and language labels are the window's; the labels' values follow the mode.
+  mWindow->fncUpdateUserInterface();
+  // 15.
+  mPrompts->subAddAudioPrompts(15, false, false, false, {"gen_programname"});
+  // 16.
+  mWindow->subSetEnabled(eSwitchable::mnuExtendedSearch, false);
+  for (auto control : {eSwitchable::mnuGotoPage, eSwitchable::mnuBookInfo, eSwitchable::cbInfo,
+                       eSwitchable::cbGotoPage, eSwitchable::cbBookshelf, eSwitchable::cbHelp})
+    mWindow->subSetEnabled(control, true);
+  mbStarted = true;
+  return true;
+}
+
+int cApplication::fncRun() {
+  if (!fncbStartUp()) return mOptions.singleInstance ? 0 : 1;
+  subObserve();
+  subMainLoop();
+  subShutDown();
+  return 0;
+}
+
+// --- the loops -----------------------------------------------------------------------------------
+
+void cApplication::subCheckSignals() {
+  if (mSignals && mSignals->fncTakeSignal()) mApp->bolQuit = true;
+}
+
+void cApplication::subTick() {
+  mWindow->subTimerTick(*mTimer);
+  subObserve();
+}
+
+void cApplication::subTurn(bool ibolInDialog, bool ibolPromptPump) {
+  const auto next = std::chrono::steady_clock::now() + kTick;
+  if (!mbInputEnded && !mFrontEnd.fncbTurn(*this)) {
+    // The end of the input is a confirmed quit.
+    mbInputEnded = true;
+    mApp->bolQuit = true;
+  }
+  subCheckSignals();
+  if (!ibolInDialog) {
+    mApp->queue().subProcessQue();
+    subObserve();
+  } else if (ibolPromptPump) {
+    mApp->queue().subprocessQueueOnlyPLAYNEXTPROMPT();
+  }
+  subTick();
+  if (fncbRealTime()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (next > now) mFrontEnd.subIdle(std::chrono::duration_cast<std::chrono::milliseconds>(next - now));
+  }
+}
+
+void cApplication::subMainLoop() {
+  while (!mApp->bolQuit) subTurn(false, false);
+}
+
+// --- shutdown ------------------------------------------------------------------------------------
+
+void cApplication::subShutDown() {
+  // 1. "Stop" is a pause: the position stays for the bookmarks.
+  mBookPlayer->fncbPause();
+  mPromptPlayer->fncbPause();
+  // The current mode gives back what it changed on entry (the bookshelf and the information
+  // mode run at speed step 5 and restore the user's step here) before the step is saved.
+  if (mCurrent) mCurrent->subPrepareForModeChange();
+  // 2. The settings.
+  mWindow->subFlushCaption();
+  iMode& reading = fncMode(eModeNumber::Reading);
+  mApp->fncSaveSettingsAtShutdown(mBookPlayer->plVolume(), mSpeed->Speed(), reading.pBolNccMode,
+                                  fncLoadWindowPlacement(mApp->registry()));
+  // 3. The reading mode unloads its book, saving the place and the bookmarks.
+  if (reading.fncbBookLoaded()) {
+    subSetCurrentMode(eModeNumber::Reading);
+    subUnloadBook();
+  }
+  // 4-7.
+  mWindow->subQuitWB();
+  mApp->queue().subclearQue();
+  mCurrent = nullptr;
+  for (auto& mode : mModes) mode.reset();
+  mFrontEnd.subExit();
+}
+
+// --- input ---------------------------------------------------------------------------------------
+
+std::string cApplication::fncOpenDialog() const {
+  if (mTextDialog) return mTextDialog->fncKind() == cTextEntryDialog::eKind::Search ? "search" : "gotopage";
+  if (mQuitDialog) return "quit";
+  if (mAboutDialog) return "about";
+  return {};
+}
+
+void cApplication::subKeyDown(const cKey& key) {
+  if (mTextDialog) {
+    const std::string before = mTextDialog->fncText();
+    mTextDialog->subKeyDown(key);
+    if (mTextDialog->fncText() != before) mFrontEnd.subDialogText(mTextDialog->fncText());
+  } else if (mQuitDialog) {
+    mQuitDialog->subKeyDown(key);
+  } else if (mAboutDialog) {
+    mAboutDialog->subKeyDown(key);
+  } else if (mWindow) {
+    mWindow->subDocumentKeyDown(key);
+  }
+}
+
+void cApplication::subKeyUp(const cKey& key) {
+  if (mTextDialog) mTextDialog->subKeyUp(key);
+  else if (mQuitDialog || mAboutDialog) return;
+  else if (mWindow) mWindow->subDocumentKeyUp(key);
+}
+
+void cApplication::subType(char32_t c) {
+  cKey key;
+  key.cChar = c;
+  if (c >= 'a' && c <= 'z') key.lCode = static_cast<int32_t>(c - 32);
+  else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) key.lCode = static_cast<int32_t>(c);
+  else if (c == ' ') key.lCode = key::Space;
+  else key.lCode = 0xFF;  // a character without a key of its own
+  if (c >= 'A' && c <= 'Z') key.lShift = shift::Shift;
+  subKeyDown(key);
+  subKeyUp(key);
+}
+
+void cApplication::subPost(const std::string& isName, Variant arg1, Variant arg2) {
+  mApp->queue().subAddMessage(isName, std::move(arg1), std::move(arg2));
+}
+
+void cApplication::subCloseWindow() {
+  if (!mApp->bolQuit && !mQuitDialog) mApp->queue().subAddMessage("QUIT");
+}
+
+void cApplication::subUnitButton(int32_t ilArrow, bool ibolDown) {
+  if (mWindow && fncOpenDialog().empty()) mWindow->subUnitButton(ilArrow, ibolDown);
+}
+
+// --- what the front end is told ------------------------------------------------------------------
+
+void cApplication::evPromptStarted(std::string_view key) { mFrontEnd.subShowPrompt(std::string(key)); }
+
+int32_t cApplication::fnclFastForward() { return 0; }
+
+void cApplication::subUnloadBook() {}
+
+void cApplication::subObserve() {
+  const int32_t mode = static_cast<int32_t>(mApp->currentModeNumber);
+  if (mode != mlShownMode) {
+    mlShownMode = mode;
+    mFrontEnd.subShowMode(mode);
+  }
+  // The clip armed last by the current mode's reader.
+  if (mCurrent) {
+    if (cNCCReader* reader = mCurrent->clsNccReader(); reader && reader->ctlDXM()) {
+      const std::string folder = reader->clsDTBData().sWorkPath;
+      const std::string file = fncRelativeTo(reader->ctlDXM()->psFileName(), folder);
+      const std::string clip = file + "|" + std::to_string(reader->lOCS) + "|" + std::to_string(reader->lOCE);
+      if (!file.empty() && clip != msShownClip) {
+        msShownClip = clip;
+        msBookFolder = folder;
+        mFrontEnd.subShowClip(file, reader->lOCS, reader->lOCE);
+      }
+    }
+  }
+  std::string state = "stopped";
+  if (mBookPlayer->mlCurrentAudioState == 1) {
+    const int32_t ffw = fnclFastForward();
+    state = ffw > 0 ? "fastforward" : ffw < 0 ? "rewind" : "playing";
+  }
+  if (state != msShownState) {
+    msShownState = state;
+    mFrontEnd.subShowPlayerState(state);
+  }
+}
+
+void cApplication::subReportPlay() {
+  subObserve();
+  const double mark = mBookPlayer->mbMarkSet ? mBookPlayer->mdMarkPosition : -1.0;
+  mFrontEnd.subShowPlay(fncRelativeTo(mBookPlayer->psFileName(), msBookFolder), mBookPlayer->pdPosition(), mark);
+}
+
+// --- the dialogs ---------------------------------------------------------------------------------
+
+int32_t cApplication::fncTextDialog(bool ibolSearch, iMode& mode) {
+  cTextEntryDialog dialog(ibolSearch ? cTextEntryDialog::eKind::Search : cTextEntryDialog::eKind::GotoPage,
+                          *mPrompts, mode, cTocView::fncOf(mode.clsNccReader()),
+                          mApp->currentModeNumber == eModeNumber::Reading, mApp->bolScreenReaderMode);
+  const std::string name = ibolSearch ? "search" : "gotopage";
+  mTextDialog = &dialog;
+  mFrontEnd.subDialogOpened(name, mPrompts->Text(dialog.fncCaptionKey()), dialog.fncText());
+  dialog.subActivate();
+  while (!dialog.fncbDone()) {
+    subTurn(true, true);
+    if (mApp->bolQuit && !dialog.fncbDone()) dialog.subCancel();
+  }
+  mPrompts->subclearQue();
+  mTextDialog = nullptr;
+  mFrontEnd.subDialogClosed(name, std::to_string(dialog.fnclResult()));
+  return dialog.fnclResult();
+}
+
+int32_t cApplication::fncShowSearch(iMode& mode) { return fncTextDialog(true, mode); }
+int32_t cApplication::fncShowGotoPage(iMode& mode) { return fncTextDialog(false, mode); }
+
+bool cApplication::fncShowDialog(const std::string& isCaption, const std::string& isText,
+                                 const std::vector<std::string>& isPromptKeys) {
+  cQuitDialog dialog(*mPrompts, *mPromptPlayer, *mBookPlayer, mApp->queue(), isPromptKeys);
+  mQuitDialog = &dialog;
+  mFrontEnd.subDialogOpened("quit", isCaption, isText);
+  dialog.subOpen();
+  // A signal or the end of the input closes it without resuming the book.
+  while (!dialog.fncbClosed() && !mApp->bolQuit) subTurn(true, false);
+  dialog.subClose();
+  mQuitDialog = nullptr;
+  mWindow->fncUpdateUserInterface();
+  mFrontEnd.subDialogClosed("quit", dialog.fncbAnswer() ? "yes" : "no");
+  return dialog.fncbAnswer();
+}
+
+void cApplication::subShowAbout() {
+  cAboutDialog dialog(*mPrompts, *mBookPlayer, mApp->queue());
+  mAboutDialog = &dialog;
+  mFrontEnd.subDialogOpened("about", dialog.fncCaption(),
+                            dialog.fncVersion() + "\n" + dialog.fncCopyright() + "\n" + dialog.fncLicense() +
+                                "\n" + dialog.fncUpdate() + "\n" + dialog.fncWWW());
+  dialog.subOpen();
+  while (!dialog.fncbClosed() && !mApp->bolQuit) subTurn(true, false);
+  if (mApp->bolQuit) dialog.subCloseQuietly();
+  mAboutDialog = nullptr;
+  mFrontEnd.subDialogClosed("about", "closed");
+}
+
+}  // namespace lyn

@@ -1,0 +1,168 @@
+#pragma once
+// The composition root: the program's module state and everything it owns — the settings, the
+// message queue, the prompt handler, the book player and the prompt player, the speed control,
+// the disk module, the four modes (each created on first use and kept), the main window's logic
+// and the dispatcher — wired together once, for every front end (script, terminal, window).
+//
+// fncRun is the program: start-up, the main loop (input, one pump, one 10-ms tick), shutdown.
+// It implements the dialogs (iDialogs) over the dialogs' logic and the front end's input.
+//
+// Time: with bolVirtualClock the null and WAV sinks and every timer run on one virtual clock
+// that moves 10 ms per loop turn, as fast as the machine allows; otherwise in real time.
+//
+// Signals: SIGTERM, SIGHUP and SIGINT end the program the normal way, saving everything; an
+// open dialog closes without resuming the book. SIGPIPE is ignored.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "modes/iDialogs.h"
+#include "platform/drives/iDrives.h"
+#include "prompts/cPromptHandler.h"
+#include "shell/KeyCodes.h"
+#include "shell/cApplicationState.h"
+#include "shell/iModeSet.h"
+
+namespace lyn {
+
+class cAboutDialog;
+class cAudioPlaybackSystem;
+class cDispatcher;
+class cMainWindow;
+class cPlaybackSpeedLink;
+class cPositionCheckTimer;
+class cQuitDialog;
+class cSignalPipe;
+class cTextEntryDialog;
+class cVariControl;
+class cVirtualClock;
+class iDrives;
+class iFrontEnd;
+class mdlDiskModule;
+struct cModeServices;
+
+// Refuses a second copy of the program (the window brings an implementation).
+class iSingleInstance {
+ public:
+  virtual ~iSingleInstance() = default;
+  // True when this is the only copy; otherwise the first copy has been asked to come to the
+  // front (and to open `isBook` when not empty) and this copy ends.
+  virtual bool fncbClaim(const std::string& isBook) = 0;
+};
+
+struct cApplicationOptions {
+  std::string sProgramFolder;              // "": fncProgramFolder()
+  std::filesystem::path registryFile;      // "": the user's registry.ini
+  std::string sUserDataFolder;             // "": the data folder's own default
+  std::string sAudio;                      // "sdl", "null", "wav:PATH"; "": as LYN_AUDIO says
+  bool bolVirtualClock = false;
+  std::unique_ptr<iDrives> drives;         // nothing: this machine's drives
+  std::string sBook;                       // stands in for "last book read" at the first tick
+  iSingleInstance* singleInstance = nullptr;  // nothing: no check
+  bool bolCheckPrerequisites = true;
+};
+
+class cApplication final : public iDialogs, private iModeSet, private iPromptListener {
+ public:
+  cApplication(cApplicationOptions options, iFrontEnd& frontEnd);
+  ~cApplication() override;
+  cApplication(const cApplication&) = delete;
+  cApplication& operator=(const cApplication&) = delete;
+
+  // The whole program; the exit status (0, or 1 when the prerequisites failed).
+  int fncRun();
+
+  // --- input, from the front end ---
+  void subKeyDown(const cKey& key);
+  void subKeyUp(const cKey& key);
+  // One character typed into the open dialog (a key down and up).
+  void subType(char32_t c);
+  void subPost(const std::string& isName, Variant arg1 = {}, Variant arg2 = {});
+  // The window's close request: asks for confirmation ("QUIT") unless quitting already.
+  void subCloseWindow();
+  // A unit button pressed (true) or released (false): 37 or 39.
+  void subUnitButton(int32_t ilArrow, bool ibolDown);
+
+  // --- state, for front ends and tests ---
+  double fncdProgramTime() const;
+  int fnciSignalFd() const;
+  bool fncbRealTime() const { return !mOptions.bolVirtualClock; }
+  cApplicationState& state() { return *mApp; }
+  cMainWindow& window() { return *mWindow; }
+  cPromptHandler& prompts() { return *mPrompts; }
+  cAudioPlaybackSystem& bookPlayer() { return *mBookPlayer; }
+  cAudioPlaybackSystem& promptPlayer() { return *mPromptPlayer; }
+  cVariControl& speed() { return *mSpeed; }
+  mdlDiskModule& disk() { return *mDisk; }
+  iMode* currentMode() { return mCurrent; }
+  iMode& mode(eModeNumber n) { return fncMode(n); }
+  // The name of the open dialog ("search", "gotopage", "quit", "about"); "" for none.
+  std::string fncOpenDialog() const;
+
+  // --- iDialogs ---
+  int32_t fncShowSearch(iMode& mode) override;
+  int32_t fncShowGotoPage(iMode& mode) override;
+  bool fncShowDialog(const std::string& isCaption, const std::string& isText,
+                     const std::vector<std::string>& isPromptKeys) override;
+  void subShowAbout() override;
+  std::optional<std::string> fncShowFileOpen() override { return std::nullopt; }
+
+ private:
+  // iModeSet
+  iMode* fncCurrentMode() override { return mCurrent; }
+  iMode& fncMode(eModeNumber ienMode) override;
+  void subSetCurrentMode(eModeNumber ienMode) override;
+  std::unique_ptr<iMode> fncCreateMode(eModeNumber ienMode);
+  // iPromptListener
+  void evPromptStarted(std::string_view key) override;
+
+  bool fncbStartUp();
+  void subMainLoop();
+  void subShutDown();
+  // One turn of a loop: input, the pump given, the tick. False when the loop must end (quit,
+  // signal, end of input).
+  void subTurn(bool ibolInDialog, bool ibolPromptPump);
+  void subCheckSignals();
+  void subTick();
+  void subObserve();
+  void subReportPlay();
+  int32_t fnclFastForward();
+  void subUnloadBook();
+  int32_t fncTextDialog(bool ibolSearch, iMode& mode);
+
+  cApplicationOptions mOptions;
+  iFrontEnd& mFrontEnd;
+  std::unique_ptr<cSignalPipe> mSignals;
+  std::unique_ptr<cApplicationState> mApp;
+  std::unique_ptr<cVirtualClock> mClock;
+  std::unique_ptr<cPositionCheckTimer> mTimer;
+  std::unique_ptr<cVariControl> mSpeed;
+  std::unique_ptr<cPlaybackSpeedLink> mSpeedLink;
+  std::unique_ptr<cAudioPlaybackSystem> mBookPlayer;
+  std::unique_ptr<cAudioPlaybackSystem> mPromptPlayer;
+  std::unique_ptr<cPromptHandler> mPrompts;
+  std::unique_ptr<iDrives> mDrives;
+  std::unique_ptr<mdlDiskModule> mDisk;
+  std::unique_ptr<cMainWindow> mWindow;
+  std::unique_ptr<cModeServices> mServices;
+  std::unique_ptr<iMode> mModes[4];
+  iMode* mCurrent = nullptr;
+  std::unique_ptr<cDispatcher> mDispatcher;
+
+  cTextEntryDialog* mTextDialog = nullptr;
+  cQuitDialog* mQuitDialog = nullptr;
+  cAboutDialog* mAboutDialog = nullptr;
+  bool mbInputEnded = false;
+  bool mbStarted = false;
+
+  // What the front end was told last.
+  int32_t mlShownMode = 0;
+  std::string msShownState;
+  std::string msShownClip;
+  std::string msBookFolder;
+};
+
+}  // namespace lyn
