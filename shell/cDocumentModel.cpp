@@ -20,6 +20,12 @@ bool fncbVoidElement(const std::string& name) {
   return false;
 }
 
+bool fncbClosedBySibling(const std::string& name) {
+  for (const char* n : {"p", "li", "dt", "dd", "option", "tr", "td", "th"})
+    if (fncEqualsIgnoringCase(name, n)) return true;
+  return false;
+}
+
 }  // namespace
 
 cDocumentModel::cDocumentModel() = default;
@@ -51,6 +57,13 @@ void cDocumentModel::subLoad(const std::string& path) {
     if (e.bolStartTag) {
       if (fncEqualsIgnoringCase(e.sElementName, "a") && !e.fncAttrContentWOQ("href").empty())
         mvLinks.push_back(i);
+      // A paragraph or list item ends where the next one of its kind begins.
+      if (!open.empty() && fncbClosedBySibling(e.sElementName) &&
+          fncEqualsIgnoringCase(document->pElementData(open.back())->sElementName, e.sElementName)) {
+        mvEnd[size_t(open.back())] = i - 1;
+        open.pop_back();
+        mvParent[size_t(i)] = open.empty() ? 0 : open.back();
+      }
       if (!e.bolEndTag && !fncbVoidElement(e.sElementName)) open.push_back(i);
     } else if (e.bolEndTag) {
       const std::string_view name = std::string_view(e.sElementName).substr(1);
