@@ -166,7 +166,9 @@ class cDispatcherRig : public iModeSet {
     h.sSecondText = "none";
     const char* keys[] = {"sfx_indicator2", "sfx_indicator3", "con_volume", "con_speed", "con_normalspeed",
                           "con_minus", "cap_style", "cap_nostyle", "cap_nccview", "cap_fulltextview",
-                          "cap_exitprogram", "gen_entertoconfirm", "sfx_waitingforbooks", "gen_programname"};
+                          "cap_exitprogram", "gen_entertoconfirm", "sfx_waitingforbooks", "gen_programname",
+                          "about_version", "about_copyright", "about_license", "gen_esctoreturn", "uc_49",
+                          "uc_46"};
     double at = 1;
     for (const char* key : keys) {
       h.entries.push_back({key, std::string("text of ") + key, at, at + 0.5});
