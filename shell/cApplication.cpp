@@ -17,6 +17,7 @@
 #include "disk/mdlDiskModule.h"
 #include "engine/cNCCReader.h"
 #include "markup/cDTBData.h"
+#include "modes/cBookBrowser.h"
 #include "modes/cModeServices.h"
 #include "modes/iMode.h"
 #include "platform/audio/AudioSinks.h"
@@ -76,6 +77,7 @@ int cApplication::fnciSignalFd() const { return mSignals ? mSignals->fnciReadFd(
 // --- the modes ---------------------------------------------------------------------------------
 
 std::unique_ptr<iMode> cApplication::fncCreateMode(eModeNumber ienMode) {
+  if (ienMode == eModeNumber::Reading) return std::make_unique<cBookBrowser>(*mServices);
   return std::make_unique<cDefaultMode>(*mServices, static_cast<int32_t>(ienMode), fncCaptionKey(ienMode));
 }
 
@@ -313,9 +315,14 @@ void cApplication::subUnitButton(int32_t ilArrow, bool ibolDown) {
 
 void cApplication::evPromptStarted(std::string_view key) { mFrontEnd.subShowPrompt(std::string(key)); }
 
-int32_t cApplication::fnclFastForward() { return 0; }
+int32_t cApplication::fnclFastForward() {
+  const auto* reading = dynamic_cast<const cBookBrowser*>(mCurrent);
+  return reading && reading->bolFFW ? reading->lFFWDirection : 0;
+}
 
-void cApplication::subUnloadBook() {}
+void cApplication::subUnloadBook() {
+  if (auto* reading = dynamic_cast<cBookBrowser*>(mModes[0].get())) reading->subUnloadCurrentBook();
+}
 
 void cApplication::subObserve() {
   const int32_t mode = static_cast<int32_t>(mApp->currentModeNumber);

@@ -101,7 +101,7 @@ void cMainWindow::subLoadDocument(const std::string& isDocumentPart) {
 void cMainWindow::subDoNavigate(const std::string& isAddress) {
   if (fncbBlank(isAddress)) {
     // The page shown stays as far as the model is concerned; the view shows nothing.
-    mView.subShowAddress("about:blank");
+    if (msRemembered != "about:blank") mView.subShowAddress("about:blank");
     msRemembered = "about:blank";
     mDocument.subLoad("");
     mlFocused.reset();
@@ -109,8 +109,8 @@ void cMainWindow::subDoNavigate(const std::string& isAddress) {
     return;
   }
   subLoadDocument(fncDocumentPart(isAddress));
+  if (isAddress != msRemembered) mView.subShowAddress(isAddress);
   msRemembered = isAddress;
-  mView.subShowAddress(isAddress);
   subApplyStyleSheetToCurrentDocument();
   subSetFocusInHTMLDocument();
 }
