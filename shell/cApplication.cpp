@@ -127,7 +127,9 @@ bool cApplication::fncbStartUp() {
                                        : choice;
   auto bookControl = std::make_unique<cObservedControl>(
       std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", mClock.get())),
-      [this] { subReportPlay(); });
+      [this] { subReportPlay(); },
+      // The speed can change only while the book's file goes through the speed stage.
+      [this](bool speedStage) { mApp->bolSpeedChangeAvailable = speedStage; });
   mBookPlayer = std::make_unique<cAudioPlaybackSystem>(std::move(bookControl), mSpeedLink.get());
   mPromptPlayer = std::make_unique<cAudioPlaybackSystem>(std::make_unique<cPhraseAudioHandler>(
       eAudioRole::Prompt, fncMakeAudioSink(promptChoice, ".prompts", mClock.get())));

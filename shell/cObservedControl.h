@@ -1,6 +1,7 @@
 #pragma once
 // A player's control with a witness: every start of playback is reported (file, position and
-// mark) before it happens, for front ends that show what the book player does.
+// mark) before it happens, for front ends that show what the book player does; every opened
+// file tells whether its speed stage works.
 
 #include <functional>
 #include <memory>
@@ -11,10 +12,16 @@ namespace lyn {
 
 class cObservedControl final : public PhraseAudioHandler {
  public:
-  cObservedControl(std::unique_ptr<PhraseAudioHandler> inner, std::function<void()> onPlay)
-      : mInner(std::move(inner)), mOnPlay(std::move(onPlay)) {}
+  // `onOpen` hears whether the file opened and its speed stage is in use.
+  cObservedControl(std::unique_ptr<PhraseAudioHandler> inner, std::function<void()> onPlay,
+                   std::function<void(bool)> onOpen = {})
+      : mInner(std::move(inner)), mOnPlay(std::move(onPlay)), mOnOpen(std::move(onOpen)) {}
 
-  bool OpenFile(const std::string& f) override { return mInner->OpenFile(f); }
+  bool OpenFile(const std::string& f) override {
+    const bool opened = mInner->OpenFile(f);
+    if (mOnOpen) mOnOpen(opened && mInner->IsUsingVari());
+    return opened;
+  }
   bool Play() override {
     if (mOnPlay) mOnPlay();
     return mInner->Play();
@@ -38,6 +45,7 @@ class cObservedControl final : public PhraseAudioHandler {
  private:
   std::unique_ptr<PhraseAudioHandler> mInner;
   std::function<void()> mOnPlay;
+  std::function<void(bool)> mOnOpen;
 };
 
 }  // namespace lyn
