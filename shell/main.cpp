@@ -14,6 +14,7 @@
 #include "shell/cApplication.h"
 #include "shell/cHeadlessPlayer.h"
 #include "shell/cScriptFrontEnd.h"
+#include "shell/cTerminalFrontEnd.h"
 
 namespace {
 
@@ -56,6 +57,38 @@ int fncRunScript(const std::vector<std::string>& args) {
   return status;
 }
 
+int fncRunTerminal(const std::vector<std::string>& args) {
+  using namespace lyn;
+  std::string book;
+  int64_t firstWait = 700, repeatGap = 100;
+  const auto number = [](const std::string& text, int64_t& target) {
+    try {
+      size_t used = 0;
+      const long long n = std::stoll(text, &used);
+      if (used != text.size() || n < 1 || n > 10000) return false;
+      target = n;
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--tty") continue;
+    if (args[i] == "--release-wait" && i + 1 < args.size() && number(args[i + 1], firstWait)) ++i;
+    else if (args[i] == "--repeat-gap" && i + 1 < args.size() && number(args[i + 1], repeatGap)) ++i;
+    else if (book.empty() && !args[i].empty() && args[i][0] != '-') book = args[i];
+    else {
+      std::cerr << "lyn-reader: unknown or incomplete option \"" << args[i] << "\"\n" << kUsage;
+      return 2;
+    }
+  }
+  cTerminalFrontEnd frontEnd(0, 1, firstWait, repeatGap);
+  cApplicationOptions options;
+  options.sBook = book;
+  cApplication app(std::move(options), frontEnd);
+  return app.fncRun();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,11 +109,15 @@ int main(int argc, char** argv) {
       return player.fncRun(*options);
     }
     if (all[i] == "--script") return fncRunScript(all);
+    if (all[i] == "--tty") return fncRunTerminal(all);
     if (all[i] == "--help" || all[i] == "-h") {
       std::cout << kUsage << "       " << cHeadlessPlayer::fncUsage() << "\n";
       return 0;
     }
   }
-  std::cerr << kUsage;
+  // Without a display the terminal is the player's window.
+  const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+  if (!display && ::isatty(0)) return fncRunTerminal(all);
+  std::cerr << "lyn-reader: this build has no window; use --tty, --script or --play\n" << kUsage;
   return 2;
 }
