@@ -354,13 +354,18 @@ void cMainWindow::subTab(bool ibolBack) {
   const auto& links = mDocument.fncLinks();
   if (links.empty()) return;
   std::optional<int32_t> next;
-  if (mlFocused) {
+  // An element that holds a link (a list entry) counts as that link.
+  std::optional<int32_t> from = mlFocused;
+  if (from) {
+    if (const auto link = mDocument.fncLinkFor(*from)) from = link;
+  }
+  if (from) {
     if (ibolBack) {
       for (auto it = links.rbegin(); it != links.rend() && !next; ++it)
-        if (*it < *mlFocused) next = *it;
+        if (*it < *from) next = *it;
     } else {
       for (int32_t link : links)
-        if (link > *mlFocused) {
+        if (link > *from) {
           next = link;
           break;
         }
