@@ -23,6 +23,7 @@
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cVirtualClock.h"
 #include "platform/drives/cDrives.h"
+#include "shell/KeyTables.h"
 #include "shell/ModuleServices.h"
 #include "shell/cDefaultMode.h"
 #include "shell/cDispatcher.h"
@@ -311,6 +312,19 @@ void cApplication::subCloseWindow() {
 
 void cApplication::subUnitButton(int32_t ilArrow, bool ibolDown) {
   if (mWindow && fncOpenDialog().empty()) mWindow->subUnitButton(ilArrow, ibolDown);
+}
+
+void cApplication::subButton(const std::string& isName) {
+  if (!fncOpenDialog().empty()) return;
+  for (const auto& button : kButtons) {
+    if (button.sName != isName || button.sMessage.empty()) continue;
+    mApp->queue().subAddMessage(button.sMessage);
+    return;
+  }
+}
+
+void cApplication::subLinkPressed(const std::string& isHref, const std::string& isParentId) {
+  if (mCurrent && fncOpenDialog().empty()) mCurrent->subClickedOn(isHref, isParentId);
 }
 
 // --- what the front end is told ------------------------------------------------------------------

@@ -85,6 +85,11 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   void subCloseWindow();
   // A unit button pressed (true) or released (false): 37 or 39.
   void subUnitButton(int32_t ilArrow, bool ibolDown);
+  // A button clicked, by its name ("cbStart"); the unit buttons go through subUnitButton.
+  void subButton(const std::string& isName);
+  // A mouse button went down on a link of the document: its href (escapes decoded) and the id
+  // of its parent element.
+  void subLinkPressed(const std::string& isHref, const std::string& isParentId);
 
   // --- state, for front ends and tests ---
   double fncdProgramTime() const;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "shell/cSettingsTable.h"
 #include "tests/shell/ScriptRig.h"
 
 namespace lyn::testing {
@@ -217,6 +218,26 @@ TEST(ScriptScenario, TheAboutBoxPausesSpeaksTheVersionAndResumes) {
   const auto* closed = run.find("dialog-result", "about closed", 7);
   ASSERT_NE(closed, nullptr);
   EXPECT_NE(run.find("state", "playing", closed->t), nullptr);
+}
+
+}  // namespace
+}  // namespace lyn::testing
+
+namespace lyn::testing {
+namespace {
+
+TEST(ScriptScenario, QuittingFromTheBookshelfSavesTheUsersSpeedAndVolume) {
+  cScriptRig rig;
+  const auto run = rig.run("wait 3\nHome\nwait 0.5\nHome\nwait 0.5\nPageDown\nwait 0.5\nF2\nwait 1\n",
+                           cScriptRig::sampleBook());
+  ASSERT_NE(run.find("mode", "3"), nullptr) << run.text();
+  ASSERT_NE(run.find("label", "laCurrRate 2"), nullptr) << run.text();
+  cRegistry settings(rig.folder / "registry.ini");
+  int32_t tempo = 0, volume = 0;
+  settings.fncReadValue("tempo", tempo, eRegistryRoot::CurrentUser, kKeyMisc);
+  settings.fncReadValue("volume", volume, eRegistryRoot::CurrentUser, kKeyMisc);
+  EXPECT_EQ(tempo, 7);
+  EXPECT_EQ(volume, 7);
 }
 
 }  // namespace
