@@ -125,7 +125,7 @@ void fncWalk(cNCCReader& reader, cAudioPlaybackSystem& player, cMessageQueue& qu
   reader.fncbPlayTocItem(1);
   for (int clip = 0; clip < 200; ++clip) {
     reader.CtlDxm_evEndOfStream();
-    if (reader.lErrorNumber == 1 && reader.clsSmilPlayer().lErrorNumber == 4) break;
+    if (reader.fncbAtEndOfBook()) break;
   }
   player.subDoYourEvents();
   // The SMIL player by itself.
