@@ -676,7 +676,9 @@ void cNCCReader::clsSmilPlayer_evError() {
   switch (number) {
     case eSmilError::FileOrData:
       if (where != "Par parser") return;
-      subReportError(eReaderError::SmilPlayer, kLocation);
+      subReportError(eReaderError::SmilPlayer, kLocation,
+                     fncWhyNot(clsDTBData().sWorkPath + mSmilPlayer.sErrorFile,
+                               "no SMIL file with a seq of pars"));
       subDeleteUnusedNavpoints();
       return;
     case eSmilError::SystemRequired:

@@ -73,6 +73,7 @@ void cSmilPlayer::subReportError(int32_t ilErrorNumber,
   if (ilErrorNumber >= 1 && ilErrorNumber <= 8)
     sErrorMsg = kErrorMessages[static_cast<size_t>(ilErrorNumber)];
   if (mListener) mListener->evError();
+  sErrorFile.clear();
 }
 
 cParList& cSmilPlayer::fncMutableList() {
@@ -226,6 +227,7 @@ bool cSmilPlayer::fncbExpand(int32_t n) {
     fncMutableList().subRemove(n);
     if (n < lCurrentParListItem) --lCurrentParListItem;
     lCurrentParListItem = std::min(lCurrentParListItem, lParListCount());
+    sErrorFile = file;
     subReportError(eSmilError::FileOrData, "Par parser");
     return false;
   };

@@ -90,6 +90,8 @@ class cSmilPlayer {
   std::string sErrorMsg;
   int32_t lErrorNumber = 0;
   std::string sErrorLocation;
+  // While evError is raised: the SMIL file (as registered) that failed to expand; "" otherwise.
+  std::string sErrorFile;
 
   int32_t lParListCount() const { return mList->lCount(); }
 

@@ -262,6 +262,7 @@ class cReaderRecorder final : public iNCCReaderListener, public iNCCReaderOwner 
   explicit cReaderRecorder(cNCCReader& reader) : mReader(reader) {}
   void evError() override {
     lines.push_back("error " + std::to_string(mReader.lErrorNumber) + " " + mReader.sErrorLocation);
+    if (!mReader.sErrorDetail.empty()) details.push_back(mReader.sErrorDetail);
   }
   void evTocPositionChanged(int32_t n) override { toc.push_back(n); }
   void evAutomaticMovement() override { ++automatic; }
@@ -280,6 +281,7 @@ class cReaderRecorder final : public iNCCReaderListener, public iNCCReaderOwner 
   }
 
   std::vector<std::string> lines;
+  std::vector<std::string> details;  // the file and reason of those errors that have them
   std::vector<int32_t> toc;
   std::vector<std::string> media;
   int automatic = 0, newPars = 0, eos = 0;

@@ -285,6 +285,9 @@ TEST_F(NCCReaderPlayback, AMissingSmilFilePassesOverItsPointsAndPlaysOn) {
   ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
   ASSERT_TRUE(h.runToEnd());
   EXPECT_TRUE(h.recorder->fncbHasError(10, "Delete unused navpoints"));
+  EXPECT_EQ(h.recorder->details, (std::vector<std::string>{
+                                     h.reader->clsDTBData().sWorkPath +
+                                     "missing.smil: No such file or directory"}));
   EXPECT_FALSE(h.reader->pToc(2)->bolNavigable);
   EXPECT_TRUE(h.reader->pToc(3)->bolNavigable);
   EXPECT_EQ(h.audio->heard, 5000);
@@ -505,6 +508,13 @@ TEST_F(NCCReaderPlayback, ABrokenAudioFileIsReportedAndContinuousPlayGoesOnAfter
   EXPECT_EQ(std::count(h.recorder->lines.begin(), h.recorder->lines.end(),
                        "error 9 ctlDXM_evError"),
             2);  // once for each file that does not play
+  const std::string book = h.reader->clsDTBData().sWorkPath;
+  EXPECT_NE(std::find(h.recorder->details.begin(), h.recorder->details.end(),
+                      book + "gone.wav: No such file or directory"),
+            h.recorder->details.end());
+  EXPECT_NE(std::find(h.recorder->details.begin(), h.recorder->details.end(),
+                      book + "broken.wav: cannot be decoded as audio"),
+            h.recorder->details.end());
   EXPECT_EQ(tocChanges().back(), 3);
 }
 
