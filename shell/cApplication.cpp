@@ -114,35 +114,12 @@ bool cApplication::fncbStartUp() {
       std::move(registry), mOptions.sProgramFolder.empty() ? fncProgramFolder() : mOptions.sProgramFolder);
   mApp->subLoadSettingsAtStart();
   // 7. The navigation click sound does not exist here.
-
-  // The players (the window's) with the speed control that sets their speed rows.
-  if (mOptions.bolVirtualClock) mClock = std::make_unique<cVirtualClock>();
-  mTimer = std::make_unique<cPositionCheckTimer>(mClock.get());
-  mSpeed = std::make_unique<cVariControl>(mApp->registry());
-  mSpeedLink = std::make_unique<cPlaybackSpeedLink>(*mApp, *mSpeed);
-  const AudioChoice choice = mOptions.sAudio.empty() ? fncAudioChoiceFromEnvironment()
-                                                     : fncParseAudioChoice(mOptions.sAudio);
-  // With a WAV file the book alone goes there; prompts are not heard.
-  const AudioChoice promptChoice = choice.kind == AudioChoice::eKind::Wav && mOptions.bolVirtualClock
-                                       ? AudioChoice{AudioChoice::eKind::Null, {}}
-                                       : choice;
-  auto bookControl = std::make_unique<cObservedControl>(
-      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", mClock.get())),
-      [this] { subReportPlay(); },
-      // The speed can change only while the book's file goes through the speed stage.
-      [this](bool speedStage) { mApp->bolSpeedChangeAvailable = speedStage; });
-  mBookPlayer = std::make_unique<cAudioPlaybackSystem>(std::move(bookControl), mSpeedLink.get());
-  mPromptPlayer = std::make_unique<cAudioPlaybackSystem>(std::make_unique<cPhraseAudioHandler>(
-      eAudioRole::Prompt, fncMakeAudioSink(promptChoice, ".prompts", mClock.get())));
-  mTimer->subAttach(*mBookPlayer);
-  mTimer->subAttach(*mPromptPlayer);
-  mSpeed->subSetBookPlayer(mBookPlayer.get());
+  subBuildPlayers(true);
   mSpeed->subSetSpeed(mApp->startSettings.tempo);
   mBookPlayer->plVolume(mApp->startSettings.volume);
   mPromptPlayer->plVolume(std::min(mApp->startSettings.volume, 8));
 
   // 9. The per-user data folder.
-  mDrives = mOptions.drives ? std::move(mOptions.drives) : std::make_unique<cDrives>();
   mDisk = std::make_unique<mdlDiskModule>(mApp->registry(), *mDrives);
   if (!mOptions.sUserDataFolder.empty()) {
     mDisk->sDefaultUserDataPath = fncWithTrailingSeparator(mOptions.sUserDataFolder);
@@ -188,6 +165,47 @@ bool cApplication::fncbStartUp() {
     mWindow->subSetEnabled(control, true);
   mbStarted = true;
   return true;
+}
+
+void cApplication::subBuildPlayers(bool ibolPrompts) {
+  // The players (the window's), on one virtual clock when asked, and the speed control that
+  // sets the book player's speed rows.
+  if (mOptions.bolVirtualClock && !mOptions.clock) mClock = std::make_unique<cVirtualClock>();
+  cVirtualClock* clock = mOptions.clock ? mOptions.clock : mClock.get();
+  mTimer = std::make_unique<cPositionCheckTimer>(clock);
+  mSpeed = std::make_unique<cVariControl>(mApp->registry());
+  mSpeedLink = std::make_unique<cPlaybackSpeedLink>(*mApp, *mSpeed);
+  const AudioChoice choice = mOptions.sAudio.empty() ? fncAudioChoiceFromEnvironment()
+                                                     : fncParseAudioChoice(mOptions.sAudio);
+  auto bookSink = mOptions.bookSink ? std::move(mOptions.bookSink) : fncMakeAudioSink(choice, "", clock);
+  auto bookControl = std::make_unique<cObservedControl>(
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(bookSink)),
+      [this] { subReportPlay(); },
+      // The speed can change only while the book's file goes through the speed stage.
+      [this](bool speedStage) { mApp->bolSpeedChangeAvailable = speedStage; });
+  mBookPlayer = std::make_unique<cAudioPlaybackSystem>(std::move(bookControl), mSpeedLink.get());
+  mTimer->subAttach(*mBookPlayer);
+  mSpeed->subSetBookPlayer(mBookPlayer.get());
+  if (ibolPrompts) {
+    // With a WAV file on program time the book alone goes there; prompts are not heard.
+    const AudioChoice promptChoice = choice.kind == AudioChoice::eKind::Wav && mOptions.bolVirtualClock
+                                         ? AudioChoice{AudioChoice::eKind::Null, {}}
+                                         : choice;
+    mPromptPlayer = std::make_unique<cAudioPlaybackSystem>(std::make_unique<cPhraseAudioHandler>(
+        eAudioRole::Prompt, fncMakeAudioSink(promptChoice, ".prompts", clock)));
+    mTimer->subAttach(*mPromptPlayer);
+  }
+  mDrives = mOptions.drives ? std::move(mOptions.drives) : std::make_unique<cDrives>();
+}
+
+cPlaybackParts cApplication::fncStartPlaybackOnly() {
+  // Settings in memory only: playing a book this way changes nothing of the user's.
+  mApp = std::make_unique<cApplicationState>(std::make_unique<cRegistry>(),
+                                             mOptions.sProgramFolder.empty() ? fncProgramFolder()
+                                                                             : mOptions.sProgramFolder);
+  subBuildPlayers(false);
+  return cPlaybackParts{mApp->queue(), *mBookPlayer, *mTimer, mOptions.clock ? mOptions.clock : mClock.get(),
+                        *mDrives, *mSpeed};
 }
 
 int cApplication::fncRun() {
@@ -371,6 +389,7 @@ void cApplication::subObserve() {
 }
 
 void cApplication::subReportPlay() {
+  if (!mbStarted) return;  // playing a book without the program around it
   subObserve();
   const double mark = mBookPlayer->mbMarkSet ? mBookPlayer->mdMarkPosition : -1.0;
   mFrontEnd.subShowPlay(fncRelativeTo(mBookPlayer->psFileName(), msBookFolder), mBookPlayer->pdPosition(), mark);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "modes/iDialogs.h"
+#include "platform/audio/iAudioSink.h"
 #include "platform/drives/iDrives.h"
 #include "prompts/cPromptHandler.h"
 #include "shell/KeyCodes.h"
@@ -32,6 +33,7 @@ class cAboutDialog;
 class cAudioPlaybackSystem;
 class cDispatcher;
 class cMainWindow;
+class cMessageQueue;
 class cPlaybackSpeedLink;
 class cPositionCheckTimer;
 class cQuitDialog;
@@ -63,6 +65,21 @@ struct cApplicationOptions {
   std::string sBook;                       // stands in for "last book read" at the first tick
   iSingleInstance* singleInstance = nullptr;  // nothing: no check
   bool bolCheckPrerequisites = true;
+  // The book player's sink when the caller made it (it then runs on `clock`); otherwise the
+  // sink sAudio chooses.
+  std::unique_ptr<iAudioSink> bookSink;
+  // A virtual clock of the caller's (borrowed) instead of the application's own.
+  cVirtualClock* clock = nullptr;
+};
+
+// What playing a book without the program around it uses (`lyn-reader --play`).
+struct cPlaybackParts {
+  cMessageQueue& queue;
+  cAudioPlaybackSystem& bookPlayer;
+  cPositionCheckTimer& timer;
+  cVirtualClock* clock;  // with bolVirtualClock; the caller moves it
+  iDrives& drives;
+  cVariControl& speed;
 };
 
 class cApplication final : public iDialogs, private iModeSet, private iPromptListener {
@@ -74,6 +91,10 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
 
   // The whole program; the exit status (0, or 1 when the prerequisites failed).
   int fncRun();
+  // Instead of fncRun: only the queue, the book player (on the options' sink and clock), its
+  // timer, the speed control and the drives, with settings kept in memory. Nothing is loaded,
+  // spoken or saved; the caller drives the player and pumps the queue.
+  cPlaybackParts fncStartPlaybackOnly();
 
   // --- input, from the front end ---
   void subKeyDown(const cKey& key);
@@ -125,6 +146,7 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   void evPromptStarted(std::string_view key) override;
 
   bool fncbStartUp();
+  void subBuildPlayers(bool ibolPrompts);
   void subMainLoop();
   void subShutDown();
   // One turn of a loop: input, the pump given, the tick. False when the loop must end (quit,

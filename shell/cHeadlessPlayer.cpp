@@ -13,10 +13,11 @@
 #include "markup/cDTBData.h"
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cVirtualClock.h"
-#include "platform/drives/cDrives.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
 #include "queue/cMessageQueue.h"
+#include "shell/cApplication.h"
+#include "shell/iFrontEnd.h"
 
 namespace lyn {
 
@@ -83,6 +84,12 @@ bool fncbFindNcc(const std::string& given, std::string& folder, std::string& ncc
 std::string fncDetail(const cNCCReader& reader) {
   return reader.sErrorDetail.empty() ? std::string() : ": " + reader.sErrorDetail;
 }
+
+// Playing a book this way has no front end: nothing is shown but the points printed here.
+class cNoFrontEnd final : public iFrontEnd {
+ public:
+  bool fncbTurn(cApplication&) override { return false; }
+};
 
 }  // namespace
 
@@ -192,16 +199,22 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   }
   cVirtualClock clock;
   cVirtualClock* pacing = fast ? &clock : nullptr;
-  cAudioPlaybackSystem player(
-      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", pacing)));
+  // The program's composition root makes the player, its timer, the queue and the drives; its
+  // settings stay in memory, so playing a book this way changes nothing of the user's.
+  cApplicationOptions parts;
+  parts.bookSink = fncMakeAudioSink(choice, "", pacing);
+  parts.clock = pacing;
+  parts.bolVirtualClock = fast;
+  cNoFrontEnd noFrontEnd;
+  cApplication app(std::move(parts), noFrontEnd);
+  const cPlaybackParts engine = app.fncStartPlaybackOnly();
+  cAudioPlaybackSystem& player = engine.bookPlayer;
+  cPositionCheckTimer& timer = engine.timer;
+  cMessageQueue& queue = engine.queue;
   player.plVolume(10);
-  cPositionCheckTimer timer(pacing);
-  timer.subAttach(player);
-  cMessageQueue queue;
   queue.subSetDispatcher(this);
-  cDrives drives;
   cNCCReader reader(queue);
-  reader.oDrives = &drives;
+  reader.oDrives = &engine.drives;
   mReader = &reader;
   mPlayer = &player;
   reader.subAddListener(*this);
