@@ -115,9 +115,9 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
-  // Without a display the terminal is the player's window.
-  const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-  if (!display && ::isatty(0)) return fncRunTerminal(all);
-  std::cerr << "lyn-reader: this build has no window; use --tty, --script or --play\n" << kUsage;
+  // Without a display the terminal is the player's window; so it is while this program has no
+  // window of its own.
+  if (::isatty(0)) return fncRunTerminal(all);
+  std::cerr << "lyn-reader: standard input is no terminal; use --script or --play\n" << kUsage;
   return 2;
 }
