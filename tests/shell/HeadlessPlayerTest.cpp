@@ -54,7 +54,7 @@ cRun fncPlay(const cHeadlessOptions& options) {
 }
 
 TEST(HeadlessPlayer, PlaysTheUserGuideFromItsFirstPointToItsEnd) {
-  if (!std::filesystem::is_directory(kUserGuide)) GTEST_SKIP() << "no " << kUserGuide;
+  ASSERT_TRUE(std::filesystem::is_directory(kUserGuide)) << "the shared books are missing: " << kUserGuide;
   TempFolder folder;
   const std::filesystem::path wav = folder / "out.wav";
   const cRun run = fncPlay({.sBookFolder = kUserGuide.string(), .lFrom = 1,
@@ -78,7 +78,7 @@ TEST(HeadlessPlayer, PlaysTheUserGuideFromItsFirstPointToItsEnd) {
 }
 
 TEST(HeadlessPlayer, StartsAtTheNavigationPointAskedFor) {
-  if (!std::filesystem::is_directory(kUserGuide)) GTEST_SKIP() << "no " << kUserGuide;
+  ASSERT_TRUE(std::filesystem::is_directory(kUserGuide)) << "the shared books are missing: " << kUserGuide;
   const cRun run =
       fncPlay({.sBookFolder = kUserGuide.string(), .lFrom = 10, .sAudio = "null", .bolFast = true});
   EXPECT_EQ(run.status, 0) << run.err;
