@@ -12,6 +12,7 @@
 
 #include "platform/drives/PathCompare.h"
 #include "platform/files/TextCase.h"
+#include "platform/files/cFolderHandle.h"
 #include "platform/files/cPathResolver.h"
 
 namespace lyn {

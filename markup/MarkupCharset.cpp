@@ -79,7 +79,7 @@ std::string_view xmlDeclarationEncoding(std::string_view bytes) {
       bytes.substr(pos + 5, (end == std::string_view::npos ? bytes.size() : end) - pos - 5);
   std::string_view encoding;
   readAttributes(declaration, 0, [&](std::string_view name, std::string_view value) {
-    if (encoding.empty() && fncEqualsIgnoringAsciiCase(name, "encoding")) encoding = fncTrim(value);
+    if (encoding.empty() && fncEqualsIgnoringAsciiCase(name, "encoding")) encoding = fncTrimAsciiSpace(value);
   });
   return encoding;
 }
@@ -118,13 +118,13 @@ std::string fncDeclaredCharset(std::string_view bytes) {
       if (fncEqualsIgnoringAsciiCase(n, "http-equiv") && equiv.empty()) equiv = v;
       else if (fncEqualsIgnoringAsciiCase(n, "name") && name.empty()) name = v;
       else if (fncEqualsIgnoringAsciiCase(n, "content") && content.empty()) content = v;
-      else if (fncEqualsIgnoringAsciiCase(n, "charset") && charset.empty()) charset = fncTrim(v);
+      else if (fncEqualsIgnoringAsciiCase(n, "charset") && charset.empty()) charset = fncTrimAsciiSpace(v);
     });
-    if (httpEquiv.empty() && fncEqualsIgnoringAsciiCase(fncTrim(equiv), "content-type"))
+    if (httpEquiv.empty() && fncEqualsIgnoringAsciiCase(fncTrimAsciiSpace(equiv), "content-type"))
       httpEquiv = charsetParameter(content);
     if (httpEquiv.empty() && !charset.empty()) httpEquiv = charset;  // <meta charset="...">
-    if (nccCharset.empty() && fncEqualsIgnoringAsciiCase(fncTrim(name), "ncc:charset"))
-      nccCharset = fncTrim(content);
+    if (nccCharset.empty() && fncEqualsIgnoringAsciiCase(fncTrimAsciiSpace(name), "ncc:charset"))
+      nccCharset = fncTrimAsciiSpace(content);
   }
   return std::string(!httpEquiv.empty() ? httpEquiv : nccCharset);
 }

@@ -33,7 +33,7 @@ std::optional<double> readDecimal(std::string_view text, size_t& pos) {
 }
 
 double parseClock(std::string_view text) {
-  text = fncTrim(text);
+  text = fncTrimAsciiSpace(text);
   if (text.find(':') != std::string_view::npos) {
     // [[hours:]minutes:]seconds[.fraction]
     std::array<double, 3> parts{};
@@ -55,7 +55,7 @@ double parseClock(std::string_view text) {
   size_t pos = 0;
   auto number = readDecimal(text, pos);
   if (!number) return 0;
-  std::string_view metric = fncTrim(text.substr(pos));
+  std::string_view metric = fncTrimAsciiSpace(text.substr(pos));
   if (metric == "h") return *number * 3600;
   if (metric == "min") return *number * 60;
   if (metric == "ms") return *number / 1000;
@@ -114,7 +114,7 @@ bool fncVersionAtLeast(std::string_view version, char separator,
   for (size_t index = 0; index < 4 && start <= version.size(); ++index) {
     size_t end = version.find(separator, start);
     if (end == std::string_view::npos) end = version.size();
-    std::string_view part = fncTrim(version.substr(start, end - start));
+    std::string_view part = fncTrimAsciiSpace(version.substr(start, end - start));
     int64_t number = 0;
     for (char c : part) {
       if (!isDigit(c)) break;

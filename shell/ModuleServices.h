@@ -20,7 +20,7 @@ namespace lyn {
 // Text that is no clock value gives 0; trailing text after a count is ignored.
 double fncParseClockValue(std::string& value);
 
-// fncNormaliseWhiteSpace and fncTrim live with the other text helpers.
+// fncNormaliseWhiteSpace and fncTrimAsciiSpace live with the other text helpers (TextCase.h).
 
 // Every "%" followed by two hexadecimal digits becomes that byte; anything else is copied.
 // Escaped bytes that do not form UTF-8 are taken as Latin-1 characters.

@@ -163,7 +163,7 @@ bool fncEndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix
          fncEqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
-std::string_view fncTrim(std::string_view text) {
+std::string_view fncTrimAsciiSpace(std::string_view text) {
   while (!text.empty() && fncIsAsciiSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && fncIsAsciiSpace(text.back())) text.remove_suffix(1);
   return text;

@@ -53,7 +53,7 @@ constexpr bool fncIsAsciiSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 // `text` without the ASCII white space at both ends.
-std::string_view fncTrim(std::string_view text);
+std::string_view fncTrimAsciiSpace(std::string_view text);
 
 // Removes CR and LF, trims spaces at both ends, collapses runs of spaces to one (tabs stay).
 std::string fncNormaliseWhiteSpace(std::string_view text);

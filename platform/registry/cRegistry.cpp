@@ -98,7 +98,7 @@ std::optional<std::string> unquote(std::string_view text, size_t& pos) {
 }
 
 std::optional<int32_t> parseDecimal(std::string_view text) {
-  text = fncTrim(text);
+  text = fncTrimAsciiSpace(text);
   int64_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
@@ -184,7 +184,7 @@ bool cRegistry::fncParse(std::string_view text) {
     if (lineEnd == std::string_view::npos) lineEnd = text.size();
     std::string_view raw = text.substr(lineStart, lineEnd - lineStart);
     if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    std::string_view line = fncTrim(raw);
+    std::string_view line = fncTrimAsciiSpace(raw);
     lineStart = lineEnd + 1;
     if (line.empty() || line.front() == ';' || line.front() == '#') {
       pending.emplace_back(raw);
@@ -202,9 +202,9 @@ bool cRegistry::fncParse(std::string_view text) {
     size_t pos = 0;
     auto name = unquote(line, pos);
     if (!name) return false;
-    std::string_view rest = fncTrim(line.substr(pos));
+    std::string_view rest = fncTrimAsciiSpace(line.substr(pos));
     if (rest.empty() || rest.front() != '=') return false;
-    rest = fncTrim(rest.substr(1));
+    rest = fncTrimAsciiSpace(rest.substr(1));
     Value value;
     if (rest.substr(0, 6) == "dword:") {
       std::string_view hex = rest.substr(6);

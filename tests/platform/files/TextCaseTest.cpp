@@ -43,9 +43,9 @@ TEST(TextCase, TheAsciiFormsFoldOnlyAToZ) {
 }
 
 TEST(TextCase, TrimmingAndNormalisingWhiteSpace) {
-  EXPECT_EQ(fncTrim(" \t\r\n\f\vword here\r\n "), "word here");
-  EXPECT_EQ(fncTrim(" \t "), "");
-  EXPECT_EQ(fncTrim("\xC2\xA0x"), "\xC2\xA0x");  // a no-break space is text
+  EXPECT_EQ(fncTrimAsciiSpace(" \t\r\n\f\vword here\r\n "), "word here");
+  EXPECT_EQ(fncTrimAsciiSpace(" \t "), "");
+  EXPECT_EQ(fncTrimAsciiSpace("\xC2\xA0x"), "\xC2\xA0x");  // a no-break space is text
   EXPECT_EQ(fncNormaliseWhiteSpace("  Chapter\r\n   one  "), "Chapter one");
   EXPECT_EQ(fncNormaliseWhiteSpace("a\r\nb"), "ab");
   EXPECT_EQ(fncNormaliseWhiteSpace("   "), "");
