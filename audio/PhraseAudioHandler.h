@@ -60,6 +60,17 @@ class PhraseAudioHandler {
   virtual bool EndOfStream() = 0;
   // kStopped, kPaused or kRunning.
   virtual int32_t State() = 0;
+
+  // State, Position and EndOfStream taken together at one instant. The poll reads this, so that
+  // a clip that ends between two reads cannot show a position from before its end together with
+  // a state from after it. A control whose state cannot change between calls (one without a
+  // thread of its own) may keep this default.
+  struct Status {
+    int32_t state = kStopped;
+    int32_t position = -1;
+    bool endOfStream = false;
+  };
+  virtual Status fncStatus() { return {State(), Position(), EndOfStream()}; }
   // Volume step 0 (silent) to 10 (the recording's own level); steps are perceptually even and
   // never amplify, so nothing clips. Out-of-range steps are clamped.
   virtual bool SetVolume(int32_t ilVolume) = 0;

@@ -108,20 +108,22 @@ void cAudioPlaybackSystem::subReportError(int32_t ilNumber, std::optional<std::s
   subRaise(eEvent::Error);
 }
 
-int32_t cAudioPlaybackSystem::plRealState() {
-  int32_t state = PhraseAudioHandler::kStopped;
-  try {
-    state = mdahAudioSystem->State();
-  } catch (const std::exception&) {
-    return 0;
-  }
-  switch (state) {
+int32_t cAudioPlaybackSystem::fncObjectState(int32_t ilControlState) {
+  switch (ilControlState) {
     case PhraseAudioHandler::kPaused:
       return 2;
     case PhraseAudioHandler::kRunning:
       return 1;
     default:
       return 0;
+  }
+}
+
+int32_t cAudioPlaybackSystem::plRealState() {
+  try {
+    return fncObjectState(mdahAudioSystem->State());
+  } catch (const std::exception&) {
+    return 0;
   }
 }
 
@@ -193,6 +195,8 @@ bool cAudioPlaybackSystem::fncbPlay() {
   if (plRealState() == 1) return false;
   try {
     if (mdahAudioSystem->Play()) {
+      // Playing again makes the next end a new one, even if no poll saw the last one pass.
+      mbEndReported = false;
       mbLookupTimer = true;
       mlCurrentAudioState = 1;
       return true;
@@ -338,24 +342,34 @@ void cAudioPlaybackSystem::mtimerPositionCheckTimer_Timer() {
     return;
   }
   try {
-    const bool endOfStream = mdahAudioSystem->EndOfStream();
-    if (!endOfStream) mbEndReported = false;
+    // One snapshot per step: state, position and end of stream from the same instant, so a clip
+    // that ends during the poll is seen either playing before its end or at its end.
+    PhraseAudioHandler::Status now = mdahAudioSystem->fncStatus();
+    if (!now.endOfStream) mbEndReported = false;
     // The end is reported once each time it is reached, not on every tick it lasts.
-    if (endOfStream && !mbMarkSet && !mbEndReported) {
+    if (now.endOfStream && !mbMarkSet && !mbEndReported) {
       mbEndReported = true;
       mlCurrentAudioState = 0;
       subRaise(eEvent::EndofStream);
+      // Listeners may have closed the file, opened the next one or played on.
+      if (!mbAudioFileLoaded) return;
+      now = mdahAudioSystem->fncStatus();
     }
-    const double position = mdahAudioSystem->Position() / 1000.0;
+    const double position = now.position / 1000.0;
+    const bool running = now.state == PhraseAudioHandler::kRunning;
     // A mark at the end of a stream whose length was estimated may lie just past its true end;
     // the end of the stream then counts as reaching it.
-    if ((position >= mdMarkPosition || endOfStream) && mlCurrentAudioState == 1 && mbMarkSet) {
+    const bool reached = (running && position >= mdMarkPosition) ||
+                         (now.endOfStream && !mbEndReported);
+    if (mbMarkSet && reached) {
       mbMarkSet = false;
       mdMarkPosition = -1;
-      if (endOfStream) mbEndReported = true;
+      if (now.endOfStream) mbEndReported = true;
       subRaise(eEvent::EndofStream);
+      if (!mbAudioFileLoaded) return;
+      now = mdahAudioSystem->fncStatus();
     }
-    mlCurrentAudioState = plRealState();
+    mlCurrentAudioState = fncObjectState(now.state);
   } catch (const std::exception&) {
   }
 }

@@ -120,6 +120,7 @@ class cAudioPlaybackSystem {
   double fncToControlSeconds(double idSeconds) const;
   double fncFromControlSeconds(double idSeconds) const;
   static int32_t fncToMilliseconds(double idSeconds);
+  static int32_t fncObjectState(int32_t ilControlState);
 
   std::string msFileName;
   int32_t mlVolume = 0;

@@ -82,16 +82,29 @@ int32_t cPhraseAudioHandler::Duration() {
 
 bool cPhraseAudioHandler::EndOfStream() { return mEngine->fncbEndOfStream(); }
 
-int32_t cPhraseAudioHandler::State() {
-  switch (mEngine->fncState()) {
+namespace {
+
+int32_t fncControlState(cAudioEngine::eState state) {
+  switch (state) {
     case cAudioEngine::eState::Running:
-      return kRunning;
+      return PhraseAudioHandler::kRunning;
     case cAudioEngine::eState::Paused:
-      return kPaused;
+      return PhraseAudioHandler::kPaused;
     case cAudioEngine::eState::Stopped:
       break;
   }
-  return kStopped;
+  return PhraseAudioHandler::kStopped;
+}
+
+}  // namespace
+
+int32_t cPhraseAudioHandler::State() { return fncControlState(mEngine->fncState()); }
+
+PhraseAudioHandler::Status cPhraseAudioHandler::fncStatus() {
+  const cAudioEngine::Snapshot now = mEngine->fncSnapshot();
+  const int32_t position =
+      now.position < 0 ? -1 : fncMilliseconds(now.position, mEngine->fncFormat());
+  return {fncControlState(now.state), position, now.endOfStream};
 }
 
 double cPhraseAudioHandler::fncVolumeGain(int32_t ilVolume) {

@@ -47,6 +47,7 @@ class cPhraseAudioHandler final : public PhraseAudioHandler {
   int32_t Duration() override;
   bool EndOfStream() override;
   int32_t State() override;
+  Status fncStatus() override;
   bool SetVolume(int32_t ilVolume) override;
   bool SetRate(double idRate) override;
   double Rate() override;

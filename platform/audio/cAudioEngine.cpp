@@ -170,6 +170,11 @@ cAudioEngine::eState cAudioEngine::fncState() const {
   return mState;
 }
 
+cAudioEngine::Snapshot cAudioEngine::fncSnapshot() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return {mState, mbHasFile ? mHeard : -1, mbEndOfStream};
+}
+
 AudioFormat cAudioEngine::fncFormat() const {
   std::lock_guard<std::mutex> lock(mMutex);
   return mFormat;

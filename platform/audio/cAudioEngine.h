@@ -40,6 +40,14 @@ class cAudioEngine final : private iAudioSource {
  public:
   enum class eState { Stopped, Paused, Running };
 
+  // State, position and end of stream as they were at one instant: a poll that reads them one
+  // by one can see a position from before the end and a state from after it.
+  struct Snapshot {
+    eState state = eState::Stopped;
+    int64_t position = -1;  // frame heard; -1 without a file
+    bool endOfStream = false;
+  };
+
   cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage);
   ~cAudioEngine() override;
   cAudioEngine(const cAudioEngine&) = delete;
@@ -64,6 +72,7 @@ class cAudioEngine final : private iAudioSource {
   bool fncbLengthExact() const;
   bool fncbEndOfStream() const;
   eState fncState() const;
+  Snapshot fncSnapshot() const;
   AudioFormat fncFormat() const;
 
   // Linear gain 0..1, applied to the frames as the sink takes them.
