@@ -6,35 +6,13 @@
 
 #include <unistd.h>
 
+#include "platform/audio/WavHeader.h"
+
 namespace lyn {
 namespace {
 
-void subPut32(unsigned char* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-void subPut16(unsigned char* at, uint16_t value) {
-  at[0] = static_cast<unsigned char>(value);
-  at[1] = static_cast<unsigned char>(value >> 8);
-}
-
-std::vector<unsigned char> fncHeader(const AudioFormat& format, int64_t frames) {
-  std::vector<unsigned char> header(44, 0);
-  const uint32_t block = static_cast<uint32_t>(format.channels * 2);
-  const uint64_t data = static_cast<uint64_t>(frames) * block;
-  const uint32_t dataBytes = data > 0xFFFFFFF0u ? 0xFFFFFFF0u : static_cast<uint32_t>(data);
-  std::memcpy(&header[0], "RIFF", 4);
-  subPut32(&header[4], 36 + dataBytes);
-  std::memcpy(&header[8], "WAVEfmt ", 8);
-  subPut32(&header[16], 16);
-  subPut16(&header[20], 1);
-  subPut16(&header[22], static_cast<uint16_t>(format.channels));
-  subPut32(&header[24], static_cast<uint32_t>(format.rate));
-  subPut32(&header[28], static_cast<uint32_t>(format.rate) * block);
-  subPut16(&header[32], static_cast<uint16_t>(block));
-  subPut16(&header[34], 16);
-  std::memcpy(&header[36], "data", 4);
-  subPut32(&header[40], dataBytes);
-  return header;
+std::array<unsigned char, 44> fncHeader(const AudioFormat& format, int64_t frames) {
+  return fncWavHeader(format.rate, format.channels, frames);
 }
 
 }  // namespace
