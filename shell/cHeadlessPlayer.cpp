@@ -13,6 +13,7 @@
 #include "markup/cDTBData.h"
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cVirtualClock.h"
+#include "platform/audio/cWavSink.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
 #include "queue/cMessageQueue.h"
@@ -88,7 +89,7 @@ std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
     } else if (arg == "--audio" && hasValue) {
       options.sAudio = args[++i];
       if (options.sAudio != "sdl" && options.sAudio != "null" &&
-          options.sAudio.rfind("wav:", 0) != 0) {
+          (options.sAudio.rfind("wav:", 0) != 0 || options.sAudio.size() == 4)) {
         error = "--audio takes sdl, null or wav:PATH, not \"" + options.sAudio + "\"";
         return std::nullopt;
       }
@@ -120,7 +121,7 @@ void cHeadlessPlayer::subPrintPoint(int32_t ilTocItem) {
   const std::string& kind = !item.sClass.empty() ? item.sClass
                             : !item.sSubClass.empty() ? item.sSubClass
                                                       : std::string("group");
-  mOut << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n';
+  *mText << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n';
 }
 
 void cHeadlessPlayer::evTocPositionChanged(int32_t ilTocItem) { subPrintPoint(ilTocItem); }
@@ -172,8 +173,24 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   }
   cVirtualClock clock;
   cVirtualClock* pacing = fast ? &clock : nullptr;
+  std::unique_ptr<iAudioSink> sink;
+  cWavSink* wav = nullptr;  // owned by the player's engine, which keeps a sink that started
+  mText = &mOut;
+  if (choice.kind == AudioChoice::eKind::Wav) {
+    auto wavSink = std::make_unique<cWavSink>(choice.path, pacing);
+    std::string error;
+    if (!wavSink->fncbOpenOutput(error)) {
+      subPrintError("cannot write the audio to " + error);
+      return 1;
+    }
+    if (wavSink->fncbStreaming() && choice.path == "-") mText = &mErr;
+    wav = wavSink.get();
+    sink = std::move(wavSink);
+  } else {
+    sink = fncMakeAudioSink(choice, "", pacing);
+  }
   cAudioPlaybackSystem player(
-      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", pacing)));
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(sink)));
   player.plVolume(10);
   cPositionCheckTimer timer(pacing);
   timer.subAttach(player);
@@ -186,6 +203,11 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   reader.ctlDXM(&player);
 
   const auto finish = [&](int status) {
+    std::string error;
+    if (wav != nullptr && !wav->fncbClose(error)) {
+      subPrintError("the audio could not be written: " + error);
+      status = 1;
+    }
     reader.subRemoveListener(*this);
     reader.ctlDXM(nullptr);
     queue.subSetDispatcher(nullptr);
