@@ -5,9 +5,11 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
-#include <fstream>
+
+#include <unistd.h>
 
 #include "audio/cPositionCheckTimer.h"
+#include "platform/storage/cRegularFile.h"
 
 namespace lyn {
 namespace {
@@ -40,9 +42,11 @@ bool fncbNeedsWavCorrection(const std::string& path) {
   std::string ending = path.substr(path.size() - 3);
   for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (ending != "WAV") return false;
-  std::ifstream in(path, std::ios::binary);
+  // Opened as the decoder opens it: a FIFO or a device is refused, never waited on.
+  const cFileDescriptor file = fncOpenRegularFile(path);
+  if (!file) return false;
   std::array<unsigned char, 22> header{};
-  if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return false;
+  if (::pread(file.get(), header.data(), header.size(), 0) != ssize_t(header.size())) return false;
   return header[20] == 0x03 && header[21] == 0xDA;
 }
 

@@ -38,7 +38,7 @@ cPhraseAudioHandler::~cPhraseAudioHandler() = default;
 
 bool cPhraseAudioHandler::OpenFile(const std::string& isFileName) {
   std::string error;
-  if (!mEngine->fncbOpen(isFileName, error)) throw cAudioControlError(isFileName + ": " + error);
+  if (!mEngine->fncbOpen(isFileName, error)) throw cAudioControlError(error);
   return true;
 }
 
