@@ -53,9 +53,14 @@ class PhraseAudioHandler {
   virtual bool StopAt(int32_t ilMilliseconds) = 0;
   // What has been heard (not what has been decoded); negative when no file is open.
   virtual int32_t Position() = 0;
-  // Length of the open file; exact to the sample once known (a stream without length
-  // information is measured on the audio thread shortly after the open). 0 without a file.
+  // Length of the open file; exact to the sample when the file says it or once learnt (see
+  // LearnExactDuration), an estimate from the file's size before. 0 without a file.
   virtual int32_t Duration() = 0;
+  // False while Duration() is an estimate (an MP3 without a LAME/Xing header).
+  virtual bool DurationIsExact() { return true; }
+  // Learns the exact duration of such a file once playback has started, without delaying its
+  // first sample; Duration() then gives it. Costs one pass over the file.
+  virtual void LearnExactDuration() {}
   // True once playback has run to the end of the file or to the stop point.
   virtual bool EndOfStream() = 0;
   // kStopped, kPaused or kRunning.

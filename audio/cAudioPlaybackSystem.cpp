@@ -16,6 +16,8 @@ namespace {
 
 constexpr double kToControlCorrection = 1.00307301588889;
 constexpr double kFromControlCorrection = 0.996926984111111;
+// How close to an estimated end a mark must be for the exact end to be worth a pass over the file.
+constexpr double kExactEndWithin = 1.0;
 
 const char* fncErrorText(int32_t number) {
   switch (number) {
@@ -181,8 +183,12 @@ bool cAudioPlaybackSystem::fncbSetMark(double idSeconds) {
   if (!mbAudioFileLoaded) return false;
   double seconds = fncToControlSeconds(idSeconds);
   const double duration = pdDuration();
-  if (duration < seconds && seconds <= duration + 0.2) seconds = duration;
-  if (seconds <= duration) {
+  // Near an end that is only estimated the true end matters: the control learns it once
+  // playback runs. A mark past an estimated end is kept; the end of the stream reaches it.
+  const bool estimated = !mdahAudioSystem->DurationIsExact();
+  if (estimated && seconds >= duration - kExactEndWithin) mdahAudioSystem->LearnExactDuration();
+  if (!estimated && duration < seconds && seconds <= duration + 0.2) seconds = duration;
+  if (seconds <= duration || estimated) {
     mdMarkPosition = seconds;
     mbMarkSet = true;
     return true;

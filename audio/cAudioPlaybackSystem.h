@@ -90,7 +90,9 @@ class cAudioPlaybackSystem {
   // 5. The open file's path; empty when none.
   const std::string& psFileName() const { return msFileName; }
   // 6. Arms the mark (seconds). False without a file; error 7 when more than 0.2 s past the end
-  //    (up to 0.2 s past the end it is moved to the end).
+  //    (up to 0.2 s past the end it is moved to the end). When the end is only an estimate, a
+  //    mark within a second of it makes the control learn the exact end, and a mark past it is
+  //    kept (the end of the stream reaches it).
   bool fncbSetMark(double idSeconds);
   // 7-9.
   bool fncbPlay();

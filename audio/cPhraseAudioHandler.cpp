@@ -80,6 +80,10 @@ int32_t cPhraseAudioHandler::Duration() {
   return fncMilliseconds(mEngine->fncLength(), mEngine->fncFormat());
 }
 
+bool cPhraseAudioHandler::DurationIsExact() { return mEngine->fncbLengthExact(); }
+
+void cPhraseAudioHandler::LearnExactDuration() { mEngine->subWantExactLength(); }
+
 bool cPhraseAudioHandler::EndOfStream() { return mEngine->fncbEndOfStream(); }
 
 namespace {

@@ -19,6 +19,7 @@
 //             file is closed
 //   the sink's device does not open                  -> one warning on stderr, the null sink
 //   the stream ends early (truncated file)           -> the length becomes what was decoded
+//   (also the true end of a stream whose length was estimated)
 
 #include <atomic>
 #include <condition_variable>
@@ -68,8 +69,14 @@ class cAudioEngine final : private iAudioSource {
 
   // Frame heard; -1 without a file.
   int64_t fncPosition() const;
+  // An estimate until fncbLengthExact(): a stream without length information (an MP3 without
+  // a LAME/Xing header) is not read through at open, which would delay its first sample.
   int64_t fncLength() const;
   bool fncbLengthExact() const;
+  // Asks for the exact length of such a stream: the audio thread reads the file through once
+  // playback runs and the buffer is full, then fncLength() is exact. Nothing for a file whose
+  // length is known.
+  void subWantExactLength();
   bool fncbEndOfStream() const;
   eState fncState() const;
   Snapshot fncSnapshot() const;
@@ -117,6 +124,7 @@ class cAudioEngine final : private iAudioSource {
   AudioFormat mFormat;
   int64_t mLength = 0;
   bool mbLengthExact = false;
+  bool mbMeasureWanted = false;
 
   // Between the audio thread and the sink.
   cTimedAudio mReady;

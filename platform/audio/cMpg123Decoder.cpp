@@ -144,9 +144,12 @@ cMpg123Decoder::~cMpg123Decoder() {
 void cMpg123Decoder::subReadLength() {
   off_t length = mpg123_length(mHandle);
   mLength = length > 0 ? static_cast<int64_t>(length) : 0;
-  long accurate = 0;
-  mbExact = mpg123_getstate(mHandle, MPG123_ACCURATE, &accurate, nullptr) == MPG123_OK &&
-            accurate != 0 && length > 0;
+  // The length is exact when an Info tag says it (the tag that also gives the encoder's delay);
+  // otherwise it is estimated from the file's size. MPG123_ACCURATE tells only whether seek
+  // positions are exact, not the length.
+  long delay = -1;
+  mbExact = length > 0 &&
+            mpg123_getstate(mHandle, MPG123_ENC_DELAY, &delay, nullptr) == MPG123_OK && delay >= 0;
 }
 
 void cMpg123Decoder::subMeasureLength() {
