@@ -9,14 +9,14 @@
 // speed stage and output run on the control's own audio thread. No operation holds a lock for
 // longer than it takes to swap a buffer.
 //
-// A call that fails raises an error in the caller: it throws cAudioControlError. The playback
-// object catches every such error (no error leaves cAudioPlaybackSystem).
+// A call that fails returns false and, where there is one, leaves its reason in LastError()
+// ("<file>: not a regular file"); nothing is thrown.
 //
 // Errors:
-//   OpenFile   file missing, unreadable, not audio, no decodable first frame
-//                                         -> cAudioControlError; any earlier file is closed
+//   OpenFile   file missing, unreadable, not a regular file, not audio, no decodable first
+//              frame                      -> false with the reason; any earlier file is closed
 //   Seek       beyond the end             -> the position becomes the end (EndOfStream follows)
-//   Seek/StopAt/Play/Pause without a file -> cAudioControlError
+//   Seek/StopAt/Play/Pause without a file -> false, "no file open"
 //   StopAt     beyond the end or below 0  -> false
 //   SetRate    factor outside 0.25..4, or a control without speed stage and factor != 1
 //                                         -> false
@@ -25,15 +25,15 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace lyn {
 
 class PhraseAudioHandler {
  public:
-  // Playback states read through State().
-  static constexpr int32_t kStopped = 0;
-  static constexpr int32_t kPaused = 1;
-  static constexpr int32_t kRunning = 2;
+  // Playback states read through State(). The playback object numbers its own states the other
+  // way round (its 1 is playing, 2 paused; see cAudioPlaybackSystem::eAudioState).
+  enum eControlState : int32_t { kStopped = 0, kPaused = 1, kRunning = 2 };
 
   virtual ~PhraseAudioHandler() = default;
 
@@ -92,6 +92,20 @@ class PhraseAudioHandler {
   virtual bool SetVariParameters(double idTempo, int16_t iiMaxPause, int16_t iiShortPausePercent,
                                  int16_t iiThresholdDb, int16_t iiLongPauseFrom,
                                  int16_t iiLongPausePercent) = 0;
+
+  // Why the last call that failed with a reason failed; empty after ClearLastError().
+  const std::string& LastError() const { return msLastError; }
+  void ClearLastError() { msLastError.clear(); }
+
+ protected:
+  // Returns false, keeping `reason` for LastError().
+  bool fncbFail(std::string reason) {
+    msLastError = std::move(reason);
+    return false;
+  }
+
+ private:
+  std::string msLastError;
 };
 
 }  // namespace lyn

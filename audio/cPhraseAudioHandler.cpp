@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/cAudioControlError.h"
 #include "platform/audio/AudioDecoders.h"
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cAudioEngine.h"
@@ -38,17 +37,17 @@ cPhraseAudioHandler::~cPhraseAudioHandler() = default;
 
 bool cPhraseAudioHandler::OpenFile(const std::string& isFileName) {
   std::string error;
-  if (!mEngine->fncbOpen(isFileName, error)) throw cAudioControlError(error);
+  if (!mEngine->fncbOpen(isFileName, error)) return fncbFail(error);
   return true;
 }
 
 bool cPhraseAudioHandler::Play() {
-  if (!mEngine->fncbPlay()) throw cAudioControlError("Play: no file open");
+  if (!mEngine->fncbPlay()) return fncbFail("Play: no file open");
   return true;
 }
 
 bool cPhraseAudioHandler::Pause() {
-  if (!mEngine->fncbPause()) throw cAudioControlError("Pause: no file open");
+  if (!mEngine->fncbPause()) return fncbFail("Pause: no file open");
   return true;
 }
 
@@ -59,12 +58,12 @@ bool cPhraseAudioHandler::CloseFile() {
 
 bool cPhraseAudioHandler::Seek(int32_t ilMilliseconds) {
   if (!mEngine->fncbSeek(fncFrames(ilMilliseconds, mEngine->fncFormat())))
-    throw cAudioControlError("Seek: no file open");
+    return fncbFail("Seek: no file open");
   return true;
 }
 
 bool cPhraseAudioHandler::StopAt(int32_t ilMilliseconds) {
-  if (!mEngine->fncbHasFile()) throw cAudioControlError("StopAt: no file open");
+  if (!mEngine->fncbHasFile()) return fncbFail("StopAt: no file open");
   const int64_t frame = fncFrames(ilMilliseconds, mEngine->fncFormat());
   if (frame < 0 || frame > mEngine->fncLength()) return false;
   mEngine->subSetStopPoint(frame);

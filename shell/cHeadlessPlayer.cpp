@@ -30,7 +30,8 @@ constexpr int32_t kLongestFastStepMs = 250;
 // How far the virtual clock may move at once: whole ticks up to the tick before the end of the
 // clip (the mark, or the end of the file), at least one tick.
 int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs) {
-  if (player.mlCurrentAudioState != 1 || !player.mbAudioFileLoaded) return tickMs;
+  if (player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying || !player.mbAudioFileLoaded)
+    return tickMs;
   const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
   const double ahead = (end - player.pdPosition()) * 1000.0;
   const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
@@ -253,7 +254,7 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
       next += std::chrono::milliseconds(timer.fnclInterval());
       std::this_thread::sleep_until(next);
     }
-    const bool idle = player.mlCurrentAudioState != 1 && !queue.hasNext();
+    const bool idle = player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying && !queue.hasNext();
     stalled = idle ? stalled + 1 : 0;
     if (stalled > kStalledTicks && !mbEnded) {
       subPrintError("playback stopped before the end of the book");

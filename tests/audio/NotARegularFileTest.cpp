@@ -28,6 +28,7 @@ TEST(NotARegularFileTest, AFifoAFolderOrADeviceGivesErrorOneAndNeverHangs) {
     EXPECT_EQ(player.mlErrorNumber, 1) << path;
     EXPECT_EQ(player.msErrorLocation, "Filename");
     EXPECT_FALSE(player.mbAudioFileLoaded) << path;
+    EXPECT_EQ(player.msErrorDetail.find(path.string() + ": "), 0u) << player.msErrorDetail;
     player.mlErrorNumber = 0;
     player.psnotXingFilename(path.string());
     EXPECT_EQ(player.mlErrorNumber, 1) << path;

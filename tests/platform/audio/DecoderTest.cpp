@@ -6,12 +6,19 @@
 
 #include "platform/audio/AudioDecoders.h"
 #include "platform/audio/cMpg123Decoder.h"
+#include "platform/audio/cSndfileDecoder.h"
 #include "tests/platform/audio/AudioTestFiles.h"
 
 namespace lyn {
 namespace {
 
 using test::cTempDir;
+
+// They own C handles: a copy would close them twice.
+static_assert(!std::is_copy_constructible_v<cMpg123Decoder> &&
+              !std::is_copy_assignable_v<cMpg123Decoder>);
+static_assert(!std::is_copy_constructible_v<cSndfileDecoder> &&
+              !std::is_copy_assignable_v<cSndfileDecoder>);
 
 std::vector<int16_t> fncReadAll(iAudioDecoder& decoder) {
   std::vector<int16_t> all;
