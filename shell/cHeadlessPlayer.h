@@ -13,8 +13,11 @@
 // pipe a book into an encoder) and the lines above go to `err`; a FIFO or a device is written as
 // a stream, never replaced (see cWavSink.h).
 //
+// Errors name the file and the system's reason where the reader knows them. A volume of a
+// multi-volume set plays to the point that lies on another volume, and says which one.
+//
 // Exit status (fncRun):
-//   0  the book played to its end without an error
+//   0  the book (or this volume of it) played to its end without an error
 //   1  the book did not load, point N does not exist or cannot be played, the reader reported
 //      an error while playing (each is written to `err` with its message and location), or
 //      playback stopped before the end of the book, or the WAV output could not be opened or
