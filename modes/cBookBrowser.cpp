@@ -522,7 +522,9 @@ void cBookBrowser::clsNCCReader_evAutomaticMovement() {
 void cBookBrowser::clsNccReader_evError() {
   if (!mReader) return;
   const int32_t number = mReader->lErrorNumber;
-  if (number == 1 && mReader->clsSmilPlayer().lErrorNumber == 4) {
+  const int32_t smilError = mReader->clsSmilPlayer().lErrorNumber;
+  if (number == 1 && (smilError == 4 || smilError == 5) && mlOwnMoves > 0) return;
+  if (number == 1 && smilError == 4) {
     // The end of the book arrives twice (the SMIL player's last par, then the end of stream).
     if (mbEndOfBookSaid) return;
     mbEndOfBookSaid = true;

@@ -196,6 +196,7 @@ class cBookBrowser : public iMode {
   void subStopFFW(bool ibolResume);
   void subFFWStep();
   void subPreviousPhrase();
+  bool fncbNavigate(int32_t ilDirection, int32_t ilCount, int32_t ilUnit);
   bool fncbBookmarkStep(int32_t ilDirection);
   // The current par's audio element (its record) on `player`, or nothing.
   const cElementData* fncCurrentAudio(cSmilPlayer& player);
@@ -238,6 +239,9 @@ class cBookBrowser : public iMode {
   bool mbAutomaticMovementDeferred = false;
   // A reader call whose failure the mode answers itself: its errors are recorded only.
   int32_t mlQuietErrors = 0;
+  // A move of the mode's own: running off either end of the book is answered by the mode, not
+  // announced as the end of the book.
+  int32_t mlOwnMoves = 0;
 };
 
 }  // namespace lyn
