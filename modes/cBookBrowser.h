@@ -192,6 +192,9 @@ class cBookBrowser : public iMode {
   // point 1) and posts "START".
   void subResumeReading();
   bool fncbGoto(const cBookmark& iclsPlace);
+  bool fncbArmedClipHolds(const cBookmark& iclsPlace);
+  // Finds the par of the place's SMIL file whose audio clip holds the saved position.
+  bool fncbLocateByAudio(const cBookmark& iclsPlace);
   std::optional<cBookmark> fncCurrentPosition();
   void subStopFFW(bool ibolResume);
   void subFFWStep();

@@ -322,3 +322,65 @@ TEST(ReadingModeTick, AStopIsSavedAtTheNextTickAndNothingElseChanges) {
 
 }  // namespace
 }  // namespace lyn::testing
+
+namespace lyn::testing {
+namespace {
+
+TEST(ReadingModeResume, ABookWithSkippedPageParsResumesOnTheExactPhrase) {
+  cModeRig rig;
+  BookSpec spec;
+  // Page numbers are pars of their own that are only played with "pagenumber-on".
+  spec.files = {{Heading(1), Phrase(), Page("pagenumber-on"), Phrase(), Phrase(), Phrase()},
+                {Heading(1), Phrase(), Page("pagenumber-on"), Phrase(), Phrase()}};
+  ASSERT_TRUE(rig.open(rig.make(spec)));
+  ASSERT_TRUE(rig.runUntil([&] { return rig.place() == "s1.smil#p5"; }, 60));
+  rig.run(3);
+  ASSERT_EQ(rig.place(), "s1.smil#p5");
+  rig.mode->subUnloadCurrentBook();
+  ASSERT_TRUE(rig.open(rig.book()));
+  rig.mode->subSkipTitle();
+  rig.pump();
+  rig.run(0.2);
+  EXPECT_EQ(rig.place(), "s1.smil#p5");
+  EXPECT_GE(rig.position(), 24.0);
+  EXPECT_TRUE(rig.playing());
+
+  rig.mode->subClickedOn("s2.smil#p5", "");
+  rig.pump();
+  rig.run(2);
+  rig.mode->subUnloadCurrentBook();
+  ASSERT_TRUE(rig.open(rig.book()));
+  rig.mode->subSkipTitle();
+  rig.pump();
+  rig.run(0.2);
+  EXPECT_EQ(rig.place(), "s2.smil#p5");
+}
+
+TEST(ReadingModeResume, TheUserGuideResumesOnTheSamePhrase) {
+  const std::filesystem::path guide =
+      std::filesystem::path(LYN_SHARED_DIR) / "books" / "user-guide-fulltext";
+  ASSERT_TRUE(std::filesystem::exists(guide / "ncc.html")) << guide;
+  cModeRig rig;
+  ASSERT_TRUE(rig.open(guide));
+  rig.run(40);
+  ASSERT_TRUE(rig.playing());
+  const std::string phrase = rig.place();
+  const std::string file = rig.audioFile();
+  const double stopped = rig.position();
+  const double begin = rig.reader().lOCS;
+  rig.mode->subUnloadCurrentBook();
+  rig.pump();
+
+  ASSERT_TRUE(rig.open(guide));
+  rig.mode->subSkipTitle();
+  rig.pump();
+  rig.run(0.05);
+  EXPECT_EQ(rig.place(), phrase);
+  EXPECT_EQ(rig.audioFile(), file);
+  EXPECT_TRUE(rig.playing());
+  EXPECT_LE(stopped - rig.position(), 4.0 + 0.06);
+  EXPECT_GE(rig.position(), begin);
+}
+
+}  // namespace
+}  // namespace lyn::testing

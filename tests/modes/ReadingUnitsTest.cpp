@@ -139,6 +139,8 @@ TEST(ReadingUnits, HeadingsAndChapters) {
 
 TEST(FastForward, SkipsThroughAPhraseAndIntoTheNextAndBack) {
   cModeRig rig(true);
+  rig.app.startSettings.ffwPlayTime = 0;   // edited by hand: read as 5
+  rig.app.startSettings.ffwSkipTime = -1;  // read as 10
   BookSpec spec = fncPlainBook();
   spec.clipSeconds = 30;
   ASSERT_TRUE(rig.open(rig.make(spec)));
@@ -183,6 +185,13 @@ TEST(FastForward, AcrossAFileBoundaryTheSkimSpeedStays) {
   const double normal = rig.position();
   rig.run(2);
   EXPECT_NEAR(rig.position() - normal, 2.0, 0.2);
+  rig.mode->subBeginFFW(-1);
+  ASSERT_TRUE(rig.runUntil([&] { return rig.audioFile() == "s1.wav"; }, 20)) << "and back";
+  EXPECT_EQ(rig.place(), "s1.smil#p2");
+  EXPECT_TRUE(rig.mode->bolFFW);
+  const double back = rig.position();
+  rig.run(1);
+  EXPECT_GT(rig.position() - back, 1.5) << "still skimming";
 }
 
 TEST(FastForward, AtTheLastPhraseItSoundsTheIndicatorAndPlaysOnNormally) {
