@@ -722,7 +722,7 @@ void cBookBrowser::subGotoPage() {
   if (!fncbAttached()) subAttach();
   subSetUndoPosition();
   mbPositionChanged = true;
-  fncbPlayTocItemAndShow(point);
+  if (!fncbPlayTocItemAndShow(point)) subIndicator();
 }
 
 void cBookBrowser::subSearch() {
@@ -743,7 +743,7 @@ void cBookBrowser::subSearch() {
   if (!fncbAttached()) subAttach();
   subSetUndoPosition();
   mbPositionChanged = true;
-  fncbPlayTocItemAndShow(point);
+  if (!fncbPlayTocItemAndShow(point)) subIndicator();
 }
 
 }  // namespace lyn
