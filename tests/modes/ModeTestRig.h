@@ -245,37 +245,30 @@ class cModeRig final : public iMessageDispatcher {
     return true;
   }
 
-  // The dispatcher's part for the messages the mode posts.
-  void subProcessQue(cMessageQueue& queue) override {
-    bool deferred = false;
-    while (queue.hasNext()) {
-      const auto message = queue.fncgetNextMessageQueueItem();
-      if (!message) continue;
-      std::string name = message->fncgetMessageName();
-      std::transform(name.begin(), name.end(), name.begin(), ::toupper);
-      posted.push_back(name);
-      if (name == "START") {
-        const bool user = std::holds_alternative<std::string>(message->fncArg1());
-        if (prompts->fncMutePrompts(user)) {
-          prompts->subclearQue();
-          mode->subPlay();
-        } else {
-          deferred = true;
-        }
-      } else if (name == "STOP") {
-        if (bookPlayer.mbAudioFileLoaded) bookPlayer.fncbPause();
-      } else if (name == "PLAYNEXTPROMPT") {
-        prompts->subPlayNextPrompt();
-      } else if (name == "NEWBOOK") {
-        mode->subInitNewBookData();
-      } else if (name == "NEXTUNIT" || name == "PREVIOUSUNIT") {
-        mode->subBrowseUnit(name == "NEXTUNIT" ? 1 : -1, 1);
-        queue.subAddMessage("UPDATEINTERFACE");
-        queue.subAddMessage("START", std::string("userinvoke"));
-      }
+  // The dispatcher's part for the messages the mode posts; the queue runs the loop, and posts
+  // a "START" that had to wait again after the pump.
+  bool fncbDispatch(cMessage& message) override {
+    cMessageQueue& queue = app.queue();
+    std::string name = message.fncgetMessageName();
+    std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+    posted.push_back(name);
+    if (name == "START") {
+      const bool user = std::holds_alternative<std::string>(message.fncArg1());
+      if (!prompts->fncMutePrompts(user)) return true;
+      prompts->subclearQue();
+      mode->subPlay();
+    } else if (name == "STOP") {
+      if (bookPlayer.mbAudioFileLoaded) bookPlayer.fncbPause();
+    } else if (name == "PLAYNEXTPROMPT") {
+      prompts->subPlayNextPrompt();
+    } else if (name == "NEWBOOK") {
+      mode->subInitNewBookData();
+    } else if (name == "NEXTUNIT" || name == "PREVIOUSUNIT") {
+      mode->subBrowseUnit(name == "NEXTUNIT" ? 1 : -1, 1);
+      queue.subAddMessage("UPDATEINTERFACE");
+      queue.subAddMessage("START", std::string("userinvoke"));
     }
-    queue.subclearQue();
-    if (deferred) queue.subAddMessage("START");
+    return false;
   }
   void pump() { app.queue().subProcessQue(); }
 
