@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/desktop/iSingleInstance.h"
+#include "platform/desktop/iInstanceClaim.h"
 
 namespace lyn {
 
-class cLocalSocketInstance : public QObject, public iSingleInstance {
+class cLocalSocketInstance : public QObject, public iInstanceClaim {
  public:
   // `isRuntimeFolder`: where the socket's folder goes; "" takes the user's runtime folder.
   explicit cLocalSocketInstance(std::string isRuntimeFolder = {});
