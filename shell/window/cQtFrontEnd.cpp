@@ -1,6 +1,8 @@
 #include "shell/window/cQtFrontEnd.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -45,7 +47,12 @@ const char* fncSwitchableName(eSwitchable control) {
 
 }  // namespace
 
-cQtFrontEnd::cQtFrontEnd() : mForm(std::make_unique<fMainForm>(static_cast<iMainFormInput&>(*this))) {
+cQtFrontEnd::cQtFrontEnd()
+    : mForm(std::make_unique<fMainForm>(static_cast<iMainFormInput&>(*this))),
+      mDialog(std::make_unique<fDialogForm>(static_cast<iDialogInput&>(*this), mForm.get(),
+                                            [](const std::string& isUrl) {
+                                              QDesktopServices::openUrl(QUrl(QString::fromStdString(isUrl)));
+                                            })) {
   if (const auto font = fncLanguageFont(fncLocaleIdentifier(QLocale().name().toStdString())))
     mForm->subSetLanguageFont(font->sFace, font->sFallbackFace, font->lPointSize);
   mForm->show();
@@ -137,7 +144,42 @@ void cQtFrontEnd::subShowChecks(bool ibolScreenReader, bool ibolNccView) {
   mForm->subSetChecked("mnuFulltextView", !ibolNccView);
 }
 
+void cQtFrontEnd::subDialogOpened(const std::string& isName, const std::string& isCaption,
+                                  const std::string& isText) {
+  mDialog->subOpen(isName, isCaption, isText);
+  if (mApp) {
+    const cPromptHandler& prompts = mApp->prompts();
+    mDialog->subSetButtonTexts(prompts.Text("gen_confirm"), prompts.Text("gen_cancel"), prompts.Text("gen_confirm"));
+  }
+}
+
+void cQtFrontEnd::subDialogText(const std::string& isText) { mDialog->subSetText(isText); }
+
+void cQtFrontEnd::subDialogClosed(const std::string&, const std::string&) {
+  mDialog->subClose();
+  mForm->view().subFocus();
+}
+
+void cQtFrontEnd::subDialogKeyDown(const cViewKey& iKey, char32_t icTyped) {
+  if (!mApp) return;
+  cKey key = fncKey(iKey);
+  key.cChar = icTyped;
+  mApp->subKeyDown(key);
+}
+
+void cQtFrontEnd::subDialogKeyUp(const cViewKey& iKey) {
+  if (mApp) mApp->subKeyUp(fncKey(iKey));
+}
+
+void cQtFrontEnd::subDialogButton(const std::string& isButton) {
+  // A click is the key the button stands for: Enter confirms, Escape declines.
+  const cViewKey key{isButton == "cmNo" ? key::Escape : key::Enter, false, false, false};
+  subDialogKeyDown(key, 0);
+  subDialogKeyUp(key);
+}
+
 void cQtFrontEnd::subExit() {
+  mDialog->subClose();
   mForm->subAllowClose();
   mForm->close();
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "shell/iFrontEnd.h"
+#include "shell/window/fDialogForm.h"
 #include "shell/window/fMainForm.h"
 #include "shell/window/iMainFormInput.h"
 
@@ -18,7 +19,7 @@ namespace lyn {
 
 class cApplication;
 
-class cQtFrontEnd final : public iFrontEnd, private iMainFormInput {
+class cQtFrontEnd final : public iFrontEnd, private iMainFormInput, private iDialogInput {
  public:
   cQtFrontEnd();
   ~cQtFrontEnd() override;
@@ -41,7 +42,13 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput {
   void subShowEnabled(eSwitchable ienControl, bool ibolEnabled) override;
   void subShowStartPicture(bool ibolShown) override;
   void subShowChecks(bool ibolScreenReader, bool ibolNccView) override;
+  void subDialogOpened(const std::string& isName, const std::string& isCaption,
+                       const std::string& isText) override;
+  void subDialogText(const std::string& isText) override;
+  void subDialogClosed(const std::string& isName, const std::string& isValue) override;
   void subExit() override;
+
+  fDialogForm& dialog() { return *mDialog; }
 
  private:
   // --- iMainFormInput ---
@@ -55,12 +62,18 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput {
   void subMenuSelect(const std::string& isName, bool ibolEnabled) override;
   void subCloseRequested() override;
 
+  // --- iDialogInput ---
+  void subDialogKeyDown(const cViewKey& iKey, char32_t icTyped) override;
+  void subDialogKeyUp(const cViewKey& iKey) override;
+  void subDialogButton(const std::string& isButton) override;
+
   // The sheet in force follows the current style and the current mode's view.
   void subFollowStyle();
   // Texts of tooltips, accessible names and menus from the prompt file, once it is loaded.
   void subSetTexts();
 
   std::unique_ptr<fMainForm> mForm;
+  std::unique_ptr<fDialogForm> mDialog;
   cApplication* mApp = nullptr;
   std::string msSheet;
   bool mbTextsSet = false;
