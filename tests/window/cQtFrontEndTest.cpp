@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <set>
 
@@ -53,6 +55,32 @@ TEST_F(QtFrontEnd, TheWindowFollowsTheBookPhraseByPhrase) {
   const auto* volume = static_cast<QLabel*>(frontEnd.form().fncControl(eControl::laCurrVolume));
   EXPECT_FALSE(volume->text().isEmpty());
   EXPECT_FALSE(frontEnd.form().fncControl(eControl::cbStart)->toolTip().isEmpty());
+}
+
+}  // namespace
+}  // namespace lyn
+
+namespace lyn {
+namespace {
+
+TEST_F(QtFrontEnd, TheCloseBoxBringsUpTheConfirmationAndNoGoesOnReading) {
+  cQtFrontEnd frontEnd;
+  std::vector<std::string> seen;
+  frontEnd.subSetTurnHook([&](cApplication&, int64_t turn) {
+    fDialogForm& dialog = frontEnd.dialog();
+    if (turn == 300) {
+      EXPECT_FALSE(frontEnd.form().close());  // the window stays; the application asks
+    }
+    if (turn > 300 && dialog.isVisible() && seen.empty()) {
+      seen.push_back(dialog.fncName());
+      QTest::mouseClick(dialog.fncButton("cmNo"), Qt::LeftButton);
+    }
+    if (turn > 300 && !seen.empty() && !dialog.isVisible() && seen.size() == 1) seen.push_back("closed");
+    return turn < 600;
+  });
+  cApplication app(std::move(options), frontEnd);
+  EXPECT_EQ(app.fncRun(), 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"quit", "closed"}));
 }
 
 }  // namespace
