@@ -1,22 +1,16 @@
 #include "platform/view/CssActiveRule.h"
 
-#include <cctype>
+#include "platform/files/TextCase.h"
 
 namespace lyn {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
-
+// Lower case without any blanks: "A:Active " and "a:active" are the same selector.
 std::string lowered(std::string_view text) {
   std::string out;
   for (char c : text)
-    if (!std::isspace(static_cast<unsigned char>(c)))
-      out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!fncIsAsciiSpace(c)) out += fncAsciiLower(c);
   return out;
 }
 
@@ -60,9 +54,9 @@ void readDeclarations(std::string_view block, cHighlightColours& colours) {
     const size_t colon = declaration.find(':');
     if (colon == std::string_view::npos) continue;
     const std::string name = lowered(declaration.substr(0, colon));
-    std::string_view value = trimmed(declaration.substr(colon + 1));
+    std::string_view value = fncTrimAsciiSpace(declaration.substr(colon + 1));
     if (const size_t bang = value.find('!'); bang != std::string_view::npos)
-      value = trimmed(value.substr(0, bang));
+      value = fncTrimAsciiSpace(value.substr(0, bang));
     if (name == "color") {
       colours.sColour = value;
     } else if (name == "background-color") {
@@ -88,7 +82,7 @@ std::optional<cHighlightColours> fncActiveRuleColours(std::string_view isCss) {
     // A statement such as "@import url(x);" ends before the selectors of the next rule.
     if (const size_t semicolon = selectors.rfind(';'); semicolon != std::string_view::npos)
       selectors.remove_prefix(semicolon + 1);
-    selectors = trimmed(selectors);
+    selectors = fncTrimAsciiSpace(selectors);
     // The block runs to its matching brace, so at-rules with nested blocks are skipped whole.
     size_t depth = 1;
     size_t close = open + 1;

@@ -61,8 +61,6 @@ bool closesItsOwnKind(const cElementData& record) {
          isNamed(record, "td") || isNamed(record, "th");
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
 struct cInsertion {
   size_t pos;
   std::string text;
@@ -157,8 +155,8 @@ cMarkedHtml cMarkedHtml::fncMark(std::string_view isHtml, std::string_view isSty
       if (firstText && lastText) {
         size_t from = static_cast<size_t>(firstText->lTxtStartPos - 1);
         size_t to = std::min(static_cast<size_t>(lastText->lTxtEndPos - 1), isHtml.size());
-        while (from < to && isBlank(isHtml[from])) ++from;
-        while (to > from && isBlank(isHtml[to - 1])) --to;
+        while (from < to && fncIsAsciiSpace(isHtml[from])) ++from;
+        while (to > from && fncIsAsciiSpace(isHtml[to - 1])) --to;
         const size_t number = result.aElements.size();
         insertions.push_back({from, marker(false, number)});
         insertions.push_back({to, marker(true, number)});

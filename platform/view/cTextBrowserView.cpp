@@ -24,16 +24,6 @@ namespace {
 // Images and sheets a document links to; anything larger is no picture a book needs.
 constexpr uint64_t kMaxResourceBytes = 64u << 20;
 
-std::string trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && fncEqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Reads a text file through the markup layer (name found ignoring case, charset decoded).
 std::optional<std::string> fncReadText(const std::filesystem::path& path) {
   std::string folder = path.parent_path().string();
@@ -96,7 +86,7 @@ cTextBrowserView::cTextBrowserView(QWidget* parent) : QTextBrowser(parent) {
 cTextBrowserView::~cTextBrowserView() = default;
 
 bool cTextBrowserView::fncbShow(const std::string& isAddress) {
-  const std::string address = trimmed(isAddress);
+  const std::string address(fncTrimAsciiSpace(isAddress));
   if (fncEqualsIgnoringCase(address, "about:blank")) {
     msDocumentPath.clear();
     msFragment.clear();
@@ -109,7 +99,7 @@ bool cTextBrowserView::fncbShow(const std::string& isAddress) {
   }
   std::string path;
   std::string fragment;
-  if (startsWithIgnoringCase(address, "file:")) {
+  if (fncStartsWithIgnoringAsciiCase(address, "file:")) {
     const QUrl url(QString::fromStdString(address));
     path = url.toLocalFile().toStdString();
     fragment = url.fragment(QUrl::FullyDecoded).toStdString();

@@ -1,17 +1,12 @@
 #include "shell/window/LanguageFont.h"
 
-#include <cctype>
 #include <string>
+
+#include "platform/files/TextCase.h"
 
 namespace lyn {
 
 namespace {
-
-std::string lowered(std::string_view text) {
-  std::string out;
-  for (char c : text) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool hasPart(const std::string& locale, std::string_view part) {
   // Parts are separated by "_", "-", "." or "@".
@@ -28,7 +23,7 @@ bool hasPart(const std::string& locale, std::string_view part) {
 }  // namespace
 
 int32_t fncLocaleIdentifier(std::string_view isLocale) {
-  const std::string locale = lowered(isLocale);
+  const std::string locale = fncAsciiLower(isLocale);
   const std::string language = locale.substr(0, locale.find_first_of("_-.@"));
   if (language == "ja") return 1041;
   if (language == "ko") return 1042;
