@@ -85,3 +85,28 @@ TEST_F(QtFrontEnd, TheCloseBoxBringsUpTheConfirmationAndNoGoesOnReading) {
 
 }  // namespace
 }  // namespace lyn
+
+namespace lyn {
+namespace {
+
+TEST_F(QtFrontEnd, F8AndF7ChangeTheStyleOfTheDocumentShown) {
+  cQtFrontEnd frontEnd;
+  std::optional<cHighlightColours> afterF8;
+  std::optional<cHighlightColours> afterF7 = cHighlightColours{};
+  frontEnd.subSetTurnHook([&](cApplication&, int64_t turn) {
+    cTextBrowserView& view = frontEnd.form().view();
+    if (turn == 200) QTest::keyClick(&view, Qt::Key_F8);
+    if (turn == 300) afterF8 = view.fncSheetColours();
+    if (turn == 400) QTest::keyClick(&view, Qt::Key_F7);
+    if (turn == 500) afterF7 = view.fncSheetColours();
+    return turn < 600;
+  });
+  cApplication app(std::move(options), frontEnd);
+  EXPECT_EQ(app.fncRun(), 0);
+  ASSERT_TRUE(afterF8);  // the first pair's sheet, with its highlight colours
+  EXPECT_EQ(afterF8->sBackground, "#ffd54a");
+  EXPECT_FALSE(afterF7);  // back to no style
+}
+
+}  // namespace
+}  // namespace lyn
