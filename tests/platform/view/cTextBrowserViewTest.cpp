@@ -38,7 +38,8 @@ void fncWrite(const std::filesystem::path& path, const std::string& text) {
 // A content file with a heading, two sentences and, far below, a paragraph that needs scrolling.
 std::string fncContentFile() {
   std::string html =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><head><title>Book</title></head><body>\n"
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><head><title>Book</title>"
+      "<style>p { color: red }</style></head><body>\n"
       "<h1 id=\"h1\"><a href=\"chap.smil#t1\">The Title</a></h1>\n"
       "<p><span id=\"s1\"><a href=\"chap.smil#t2\">First sentence.</a></span>\n"
       "<span id=\"s2\"><a href=\"chap.smil#t3\">Second sentence.</a></span></p>\n";
@@ -131,6 +132,12 @@ TEST_F(TextBrowserView, ScrollsTheElementToTheMiddleOfTheView) {
 }
 
 TEST_F(TextBrowserView, TheSheetInForceStylesTheDocumentAndGivesTheHighlightColours) {
+  ASSERT_TRUE(view->fncbShow(path("chap.html")));
+  QTextCursor own(view->document());
+  own.setPosition(view->fncElementRange("far")->first + 1);
+  EXPECT_EQ(own.charFormat().foreground().color(), QColor(Qt::red));  // the book's own style
+  ASSERT_TRUE(view->fncbShow("about:blank"));
+
   fncWrite(folder / "sttxt001.css", "p { color: #00ff00 } a:active { color: black; background-color: yellow }");
   fncWrite(folder / "sttxt002.css", "p { color: #00ff00 } a:active { color: black; background-color: yellow }");
   fncWrite(folder / "sttxt003.css", "p { color: white }");
@@ -139,24 +146,25 @@ TEST_F(TextBrowserView, TheSheetInForceStylesTheDocumentAndGivesTheHighlightColo
   EXPECT_EQ(view->extraSelections()[0].format.background().color(), view->palette().color(QPalette::Highlight));
 
   view->subSetStyleSheet(path("sttxt001.css"));
-  EXPECT_EQ(view->fncLoadCount(), 2);
+  EXPECT_EQ(view->fncLoadCount(), 3);
   EXPECT_EQ(highlightedText(), "Second sentence.");  // the highlight survives the reload
   EXPECT_EQ(view->extraSelections()[0].format.background().color(), QColor(Qt::yellow));
   EXPECT_EQ(view->extraSelections()[0].format.foreground().color(), QColor(Qt::black));
+  // The chosen sheet is in force over the book's own.
   QTextCursor far(view->document());
   far.setPosition(view->fncElementRange("far")->first + 1);
   EXPECT_EQ(far.charFormat().foreground().color(), QColor(0, 255, 0));
 
   view->subSetStyleSheet(path("sttxt002.css"));  // another file, the same text: no reload
-  EXPECT_EQ(view->fncLoadCount(), 2);
+  EXPECT_EQ(view->fncLoadCount(), 3);
   ASSERT_TRUE(view->fncbShow(path("chap.html") + "#s1"));
-  EXPECT_EQ(view->fncLoadCount(), 2);
+  EXPECT_EQ(view->fncLoadCount(), 3);
 
   view->subSetStyleSheet(path("sttxt003.css"));  // no a:active rule: the palette's colours
-  EXPECT_EQ(view->fncLoadCount(), 3);
+  EXPECT_EQ(view->fncLoadCount(), 4);
   EXPECT_EQ(view->extraSelections()[0].format.background().color(), view->palette().color(QPalette::Highlight));
   view->subSetStyleSheet("");
-  EXPECT_EQ(view->fncLoadCount(), 4);
+  EXPECT_EQ(view->fncLoadCount(), 5);
 }
 
 TEST_F(TextBrowserView, AMouseDownOnALinkIsReportedAndNeverFollowed) {
