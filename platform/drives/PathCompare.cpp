@@ -4,14 +4,6 @@
 
 namespace lyn {
 
-bool fncbEqualIgnoringCase(std::string_view a, std::string_view b) {
-  return fncEqualsIgnoringAsciiCase(a, b);
-}
-
-bool fncbStartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return fncStartsWithIgnoringAsciiCase(text, prefix);
-}
-
 namespace {
 
 // The next component of `path` from `pos` on, skipping separators; empty at the end.

@@ -7,10 +7,6 @@
 
 namespace lyn {
 
-// The names some callers use for the ASCII forms of platform/files/TextCase.h.
-bool fncbEqualIgnoringCase(std::string_view a, std::string_view b);
-bool fncbStartsWithIgnoringCase(std::string_view text, std::string_view prefix);
-
 // Whether the folder `folder` (no trailing "/", the root is "/") is `path` or holds it.
 // Both are taken as written: no "." or ".." resolution, repeated "/" count as one.
 bool fncbPathHolds(std::string_view folder, std::string_view path, bool ignoreCase);
