@@ -1,4 +1,5 @@
 // lyn-reader: the player's entry point.
+//   lyn-reader [BOOK]                                   the window (with a display), else --tty
 //   lyn-reader --play BOOK_FOLDER [...]                 a whole book, no window (cHeadlessPlayer)
 //   lyn-reader --script FILE|- [--audio null|wav:PATH] [BOOK]   commands in, events out
 //   lyn-reader --tty [BOOK]                             the player in a text terminal
@@ -15,11 +16,15 @@
 #include "shell/cHeadlessPlayer.h"
 #include "shell/cScriptFrontEnd.h"
 #include "shell/cTerminalFrontEnd.h"
+#ifdef LYN_HAS_WINDOW
+#include "shell/window/WindowMain.h"
+#endif
 
 namespace {
 
 const char* kUsage =
-    "usage: lyn-reader --script FILE|- [--audio null|wav:PATH] [BOOK]\n"
+    "usage: lyn-reader [BOOK]\n"
+    "       lyn-reader --script FILE|- [--audio null|wav:PATH] [BOOK]\n"
     "       lyn-reader --tty [--release-wait MS] [--repeat-gap MS] [BOOK]\n";
 
 int fncRunScript(const std::vector<std::string>& args) {
@@ -115,8 +120,21 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
-  // Without a display the terminal is the player's window; so it is while this program has no
-  // window of its own.
+#ifdef LYN_HAS_WINDOW
+  // With a display, the window; `lyn-reader [BOOK-FOLDER]`.
+  if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) {
+    std::string book;
+    for (const auto& arg : all) {
+      if (!arg.empty() && arg[0] == '-') {
+        std::cerr << "lyn-reader: unknown option \"" << arg << "\"\n" << kUsage;
+        return 2;
+      }
+      if (book.empty()) book = arg;
+    }
+    return fncRunWindow(argc, argv, book);
+  }
+#endif
+  // Without a display (or a window in this build) the terminal is the player's window.
   if (::isatty(0)) return fncRunTerminal(all);
   std::cerr << "lyn-reader: standard input is no terminal; use --script or --play\n" << kUsage;
   return 2;
