@@ -15,6 +15,7 @@
 #include "modes/GeneratedPages.h"
 #include "modes/iDialogs.h"
 #include "modes/iMainWindow.h"
+#include "platform/files/Charsets.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
 #include "platform/storage/cAtomicFile.h"
@@ -258,9 +259,15 @@ void cBookshelfBrowser::subReadSavedList() {
     entry.sFolder = fncWithTrailingSeparator(std::move(entry.sFolder));
     entry.sTitle = pages::fncUnescapeMarkup(fncTextAfter(*content, n + 1));
     if (const auto it = clips.find(fncFoldCase(h1->fncAttrContentWOQ("id"))); it != clips.end()) {
+      // The page was read as UTF-8: a folder that is no UTF-8 comes back repaired in the path.
       const std::string path = pages::fncAudioPathOfSrc(it->second.sSrc);
-      entry.sTitleAudioFile =
-          path.starts_with(entry.sFolder) ? path.substr(entry.sFolder.size()) : path;
+      const std::string readFolder = fncRepairUtf8(entry.sFolder);
+      if (path.starts_with(entry.sFolder))
+        entry.sTitleAudioFile = path.substr(entry.sFolder.size());
+      else if (path.starts_with(readFolder))
+        entry.sTitleAudioFile = path.substr(readFolder.size());
+      else
+        entry.sTitleAudioFile = path;
       std::string begin = it->second.sBegin, end = it->second.sEnd;
       entry.dClipBegin = fncParseClockValue(begin);
       entry.dClipEnd = fncParseClockValue(end);
@@ -591,8 +598,11 @@ void cBookshelfBrowser::subInsert() {
   const auto chosen = mServices.dialogs.fncShowFileOpen();
   if (!chosen || chosen->empty()) return;
   const std::string folder = std::filesystem::path(*chosen).parent_path().string();
-  if (!fncbAddBookFromFolder(folder))
+  if (!fncbAddBookFromFolder(folder)) {
     mServices.prompts.subAddAudioPrompts(10, false, false, false, {"err_nccerr"});
+    mServices.app.queue().subAddMessage("START");  // the list plays on
+    return;
+  }
   subRebuildAndShow();
 }
 

@@ -97,6 +97,8 @@ class cBookshelfBrowser final : public iMode, public iSearchOwner {
   bool fncbAddBookFromFolder(const std::string& folder);
   // Adds a record unless the same book (folder and title, ignoring case) is known.
   void subAddEntry(BookshelfEntry entry);
+  // Writes the list with a fresh list reader and shows it, as after a change of the list.
+  void subRebuildAndShow();
 
  private:
   bool fncbIsCurrentMode() const;
@@ -106,7 +108,6 @@ class cBookshelfBrowser final : public iMode, public iSearchOwner {
   void subPrune();
   bool fncbWriteList() const;
   void subShowList();
-  void subRebuildAndShow();
   int32_t fncEntryOfOpenBook() const;
   std::optional<int32_t> fncEntryOfLink(const std::string& isHref, const std::string& isParentId) const;
   void subPlayEntry(int32_t entry);
