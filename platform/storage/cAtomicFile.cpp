@@ -40,10 +40,11 @@ void syncFolder(const std::filesystem::path& folder) {
   }
 }
 
-}  // namespace
-
-bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                            std::string* error, const std::function<bool()>& beforeRename) {
+bool writeFile(const std::filesystem::path& path, std::string_view bytes, std::string* error,
+               const std::function<bool()>& beforeRename, const AtomicWriteObserver& onStep) {
+  const auto step = [&onStep](eAtomicWriteStep s) {
+    if (onStep) onStep(s);
+  };
   std::error_code ec;
   const auto folder = path.parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
@@ -55,7 +56,10 @@ bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view 
     setError(error, "cannot create " + temp.string() + ": " + std::strerror(errno));
     return false;
   }
-  bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+  step(eAtomicWriteStep::TemporaryCreated);
+  bool ok = writeAll(fd, bytes);
+  if (ok) step(eAtomicWriteStep::DataWritten);
+  ok = ok && ::fsync(fd) == 0;
   const int savedErrno = errno;
   ok = (::close(fd) == 0) && ok;
   if (!ok) {
@@ -63,6 +67,7 @@ bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view 
     std::filesystem::remove(temp, ec);
     return false;
   }
+  step(eAtomicWriteStep::DataFlushed);
   if (beforeRename && !beforeRename()) {
     setError(error, "write interrupted before the rename");
     return false;
@@ -72,8 +77,22 @@ bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view 
     std::filesystem::remove(temp, ec);
     return false;
   }
+  step(eAtomicWriteStep::Renamed);
   syncFolder(folder);
+  step(eAtomicWriteStep::FolderSynced);
   return true;
+}
+
+}  // namespace
+
+bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                            std::string* error, const std::function<bool()>& beforeRename) {
+  return writeFile(path, bytes, error, beforeRename, {});
+}
+
+bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                            std::string* error, const AtomicWriteObserver& onStep) {
+  return writeFile(path, bytes, error, {}, onStep);
 }
 
 bool fncReadWholeFile(const std::filesystem::path& path, std::string& bytes) {

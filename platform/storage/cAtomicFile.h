@@ -12,6 +12,9 @@
 // `beforeRename`, when given, is called after the temporary file is complete and flushed; when it
 // returns false the write stops there, exactly as a crash before the rename would, and the
 // function returns false. Tests use it to simulate an interrupted save.
+//
+// The overload with an AtomicWriteObserver tells the observer of every step as it completes;
+// tests end the process there to check that a crash at any step leaves the old file or the new.
 
 #include <filesystem>
 #include <functional>
@@ -23,6 +26,11 @@ namespace lyn {
 bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                             std::string* error = nullptr,
                             const std::function<bool()>& beforeRename = {});
+
+enum class eAtomicWriteStep { TemporaryCreated, DataWritten, DataFlushed, Renamed, FolderSynced };
+using AtomicWriteObserver = std::function<void(eAtomicWriteStep)>;
+bool fncWriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                            std::string* error, const AtomicWriteObserver& onStep);
 
 // Reads a whole file into `bytes`; false when it cannot be opened or read.
 bool fncReadWholeFile(const std::filesystem::path& path, std::string& bytes);
