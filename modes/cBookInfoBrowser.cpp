@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/cAudioPlaybackSystem.h"
+#include "modes/PlayerHelpers.h"
 #include "audio/cVariControl.h"
 #include "disk/mdlDiskModule.h"
 #include "engine/cNCCReader.h"
@@ -265,7 +266,7 @@ void cBookInfoBrowser::subPlayItem(int32_t item) {
 void cBookInfoBrowser::subClickedOn(const std::string& isHref, const std::string& isParentId) {
   if (!mInfoReader) return;
   mServices.prompts.subclearQue();
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   const size_t hash = isHref.find('#');
   const std::string id = hash == std::string::npos ? isParentId : isHref.substr(hash + 1);
   for (int32_t n = 1; n <= mInfoReader->lNumberOfTocItems(); ++n) {
@@ -297,7 +298,7 @@ bool cBookInfoBrowser::fncUndo() {
 }
 
 void cBookInfoBrowser::subDrivesChanged() {
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   cNCCReader* book = mReadingMode.fncbBookLoaded() ? mReadingMode.clsNccReader() : nullptr;
   if (!book) return;
   std::string drive, folder, file, fragment;
@@ -339,7 +340,7 @@ void cBookInfoBrowser::subPrepareForModeChange() {
 }
 
 void cBookInfoBrowser::subEscape() {
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   mServices.app.queue().subAddMessage("READ");
 }
 

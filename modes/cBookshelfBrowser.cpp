@@ -5,10 +5,12 @@
 #include <unordered_map>
 
 #include "audio/cAudioPlaybackSystem.h"
+#include "modes/PlayerHelpers.h"
 #include "audio/cVariControl.h"
 #include "disk/mdlDiskModule.h"
 #include "engine/cNCCReader.h"
 #include "markup/cDTBData.h"
+#include "modes/cBookBrowser.h"
 #include "markup/cElementContainer.h"
 #include "markup/cFileData.h"
 #include "markup/cFileParser.h"
@@ -133,9 +135,28 @@ std::optional<int32_t> fncBookNumberOf(std::string_view id) {
 
 }  // namespace
 
+namespace {
+class cReadingModeOpener final : public iBookOpener {
+ public:
+  explicit cReadingModeOpener(cBookBrowser& reading) : mReading(reading) {}
+  bool fncLoadBook(const std::string& folder, const std::string& nccFile) override {
+    return mReading.fncLoadBook(folder, nccFile.empty() ? std::nullopt : std::optional(nccFile));
+  }
+
+ private:
+  cBookBrowser& mReading;
+};
+}  // namespace
+
 cBookshelfBrowser::cBookshelfBrowser(cModeServices& services, iMode& readingMode,
                                      iBookOpener& opener)
     : iMode(services), mReadingMode(readingMode), mOpener(opener) {}
+
+cBookshelfBrowser::cBookshelfBrowser(cModeServices& services, cBookBrowser& readingMode)
+    : iMode(services),
+      mOwnedOpener(std::make_unique<cReadingModeOpener>(readingMode)),
+      mReadingMode(readingMode),
+      mOpener(*mOwnedOpener) {}
 
 cBookshelfBrowser::~cBookshelfBrowser() {
   if (mListReader) {
@@ -427,7 +448,7 @@ void cBookshelfBrowser::subShowBookList() {
 void cBookshelfBrowser::subDrivesChanged() {
   if (mbSearching) return;
   mServices.app.queue().subAddMessage("STOP");
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   mServices.prompts.subclearQue();
   mServices.prompts.subAddAudioPrompts(10, true, false, true, {"cap_bookshelf", "GEN_ESCTORETURN"});
   subNewListReader();
@@ -449,7 +470,7 @@ void cBookshelfBrowser::subBrowseUnit(int32_t ilDirection, int32_t ilCount) {
     return;
   }
   mServices.app.queue().subAddMessage("STOP");
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   subPlayEntry(target);
   mServices.app.queue().subAddMessage("UPDATEINTERFACE");
 }
@@ -492,7 +513,7 @@ void cBookshelfBrowser::subSearch() {
     subIndicator();
     return;
   }
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   sSearchString.clear();
   const int32_t found = mServices.dialogs.fncShowSearch(*this);
   if (found >= 1 && found <= mListReader->lNumberOfTocItems()) {
@@ -524,7 +545,7 @@ void cBookshelfBrowser::subEscape() {
     if (mSearch) mSearch->subAbortSearch();
     return;
   }
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   mServices.app.queue().subAddMessage("READ");
 }
 
@@ -557,7 +578,7 @@ void cBookshelfBrowser::subClickedOn(const std::string& isHref, const std::strin
   // The link arrives decoded once; the entry's own folder is taken whenever the link names one.
   if (const auto entry = fncEntryOfLink(isHref, isParentId))
     folder = mEntries[static_cast<size_t>(*entry)].sFolder;
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   if (!mOpener.fncLoadBook(folder)) {
     mServices.prompts.subAddAudioPrompts(10, false, false, false, {"err_nccerr"});
     mServices.app.queue().subAddMessage("START");
@@ -613,7 +634,7 @@ void cBookshelfBrowser::subExtendedSearch() {
   mbSearching = true;
   mServices.prompts.subAddAudioPrompts(10, true, false, true,
                                        {"cap_bookshelf", "bok_searching4books", "gen_esctoabort"});
-  mServices.bookPlayer.fncbPause();
+  subPauseBookPlayer(mServices.bookPlayer);
   if (mListReader) mListReader->ctlDXM(nullptr);
   mServices.window.subDoNavigate("about:blank");
   msSearchCaption.clear();

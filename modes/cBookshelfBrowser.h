@@ -38,6 +38,7 @@
 
 namespace lyn {
 
+class cBookBrowser;
 class cNCCReader;
 
 // One known book.
@@ -54,6 +55,8 @@ class cBookshelfBrowser final : public iMode, public iSearchOwner {
   // `readingMode` is read for the book that is open; `opener` loads a chosen book there. Both
   // are borrowed and outlive the mode.
   cBookshelfBrowser(cModeServices& services, iMode& readingMode, iBookOpener& opener);
+  // The same with the program's reading mode, which is both.
+  cBookshelfBrowser(cModeServices& services, cBookBrowser& readingMode);
   ~cBookshelfBrowser() override;
 
   int32_t fnclModeNumber() const override { return 3; }
@@ -114,6 +117,7 @@ class cBookshelfBrowser final : public iMode, public iSearchOwner {
   void subRestoreSpeed();
   static std::string fncEntryKey(const std::string& folder, const std::string& title);
 
+  std::unique_ptr<iBookOpener> mOwnedOpener;  // for the program's reading mode
   iMode& mReadingMode;
   iBookOpener& mOpener;
   std::vector<BookshelfEntry> mEntries = std::vector<BookshelfEntry>(1);
