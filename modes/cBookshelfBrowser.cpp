@@ -355,11 +355,15 @@ bool cBookshelfBrowser::fncbWriteList() const {
   smil += pages::fncSmilTail();
   content += pages::fncHtmlTail();
 
-  // booklist.html last: its presence is what makes the list be read back.
+  // A file that holds the text already is left alone: showing an unchanged list costs no write
+  // to the disk. booklist.html comes last: its presence makes the list be read back.
   const std::filesystem::path folder(data);
-  return fncWriteFileAtomically(folder / kSmilFile, smil) &&
-         fncWriteFileAtomically(folder / kContentFile, content) &&
-         fncWriteFileAtomically(folder / kListFile, html);
+  const auto write = [&](const char* name, const std::string& text) {
+    std::string old;
+    if (fncReadWholeFile(folder / name, old) && old == text) return true;
+    return fncWriteFileAtomically(folder / name, text);
+  };
+  return write(kSmilFile, smil) && write(kContentFile, content) && write(kListFile, html);
 }
 
 // --- showing and playing the list -------------------------------------------------------------------
