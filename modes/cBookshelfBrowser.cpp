@@ -194,7 +194,8 @@ bool cBookshelfBrowser::fncbAddBookFromFolder(const std::string& isFolder) {
   const auto nccFile = fncNccFileIn(folder);
   if (!nccFile) return false;
   cNCCReader reader(mServices.app.queue());
-  if (!reader.fncbLoadBook(folder, *nccFile) && reader.lNumberOfTocItems() < 1) return false;
+  // The reading mode could not open a book whose NCC or first clip fails: such a book is not listed.
+  if (!reader.fncbLoadBook(folder, *nccFile)) return false;
   BookshelfEntry entry;
   entry.sFolder = folder;
   entry.sTitle = fncTitleOfBook(reader);
@@ -641,7 +642,8 @@ void cBookshelfBrowser::subExtendedSearch() {
   subPauseBookPlayer(mServices.bookPlayer);
   if (mListReader) mListReader->ctlDXM(nullptr);
   mServices.window.subDoNavigate("about:blank");
-  msSearchCaption.clear();
+  const std::string caption = std::string(kProgramVersion) + "  ---  " + fncClassCaption();
+  msSearchCaption = caption;
 
   mSearch = std::make_unique<cFindFile>();
   mSearch->oSearchOwner = this;
@@ -654,17 +656,18 @@ void cBookshelfBrowser::subExtendedSearch() {
   }
   mSearch.reset();
   mbSearching = false;
+  mServices.window.subSetCaption(caption);
   subRebuildAndShow();
 }
 
 void cBookshelfBrowser::subSearchingPath(const std::string& folder) {
   (void)folder;
-  if (msSearchCaption.empty() || msSearchCaption.size() >= kCaptionLimit) {
+  if (msSearchCaption.size() < kCaptionLimit) {
+    msSearchCaption += '.';
+  } else {
     msSearchCaption = std::string(kProgramVersion) + "  ---  " +
                       mServices.prompts.Text("cap_bookshelf") + ": " +
                       mServices.prompts.Text("bok_searching4books");
-  } else {
-    msSearchCaption += '.';
   }
   mServices.window.subSetCaption(msSearchCaption);
   mServices.prompts.subAddAudioPrompts(5, false, false, true, {"sfx_waitingforbooks"});

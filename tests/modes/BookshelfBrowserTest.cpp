@@ -346,10 +346,34 @@ TEST_F(BookshelfTest, TheExtendedSearchFindsABookThreeFoldersDeepAndAnnouncesIt)
   EXPECT_EQ(titles(*shelf), std::vector<std::string>{"Deep"});
   EXPECT_EQ(calls, 5);  // the drive and its four folders, the last one after the find
   EXPECT_NE(std::find(heard.begin(), heard.end(), "sfx_newtitlefound"), heard.end());
-  // The caption shows the search and grows by a dot per folder.
-  ASSERT_EQ(rig.window.captions.size(), 5u);
-  EXPECT_EQ(rig.window.captions[0], "LYN Reader 1.1  ---  Bookshelf: Searching for books");
-  EXPECT_EQ(rig.window.captions[4], rig.window.captions[0] + "....");
+  // The caption grows by a dot per folder and is the mode's own again afterwards.
+  ASSERT_EQ(rig.window.captions.size(), 6u);
+  EXPECT_EQ(rig.window.captions[0], "LYN Reader 1.1  ---  Bookshelf.");
+  EXPECT_EQ(rig.window.captions[4], "LYN Reader 1.1  ---  Bookshelf.....");
+  EXPECT_EQ(rig.window.captions[5], "LYN Reader 1.1  ---  Bookshelf");
+}
+
+TEST_F(BookshelfTest, TheSearchCaptionStartsAgainAtItsLimit) {
+  const std::string a = rig.addDrive("A");
+  for (int n = 0; n < 120; ++n) fs::create_directories(fs::path(a) / ("f" + std::to_string(n)));
+  auto shelf = newShelf();
+  shelf->subExtendedSearch();
+  const auto& captions = rig.window.captions;
+  ASSERT_EQ(captions.size(), 122u);
+  for (const std::string& caption : captions) EXPECT_LE(caption.size(), 120u);
+  EXPECT_NE(std::find(captions.begin(), captions.end(),
+                      "LYN Reader 1.1  ---  Bookshelf: Searching for books"),
+            captions.end());
+}
+
+TEST_F(BookshelfTest, ABookWhoseFirstClipDoesNotPlayIsNotListed) {
+  const std::string a = rig.addDrive("A");
+  cModeTestRig::writeBook(fs::path(a) / "broken", "Broken");
+  fncWriteText(fs::path(a) / "broken" / "a.wav", "not a wav");
+  auto shelf = newShelf();
+  EXPECT_FALSE(shelf->fncbAddBookFromFolder(a + "/broken"));
+  EXPECT_FALSE(shelf->fncbAddBookFromFolder(a + "/nothing"));
+  EXPECT_EQ(shelf->lBookCount(), 0);
 }
 
 TEST_F(BookshelfTest, EscapeDuringTheSearchKeepsWhatWasFound) {
