@@ -6,6 +6,7 @@
 #include "ModeTestRig.h"
 #include "modes/GeneratedPages.h"
 #include "modes/cBookshelfBrowser.h"
+#include "shell/ModuleServices.h"
 
 namespace lyn::testing {
 namespace {
@@ -199,6 +200,13 @@ TEST_F(BookshelfTest, HostileTitlesAndFolderNamesSurviveTheFilesAndARestart) {
   again->subClickedOn(pages::fncDecodeFolderLink(pages::fncEncodeFolderLink(folders[0])), "book1");
   ASSERT_EQ(rig.reading.loads.size(), 1u);
   EXPECT_EQ(rig.reading.loads[0], folders[0]);
+  EXPECT_TRUE(rig.reading.fncbBookLoaded());
+
+  // A folder that is no UTF-8 reaches the mode in the view's decoding (its bytes as Latin-1).
+  rig.app.currentModeNumber = eModeNumber::Bookshelf;
+  again->subClickedOn(fncDecodePercentEscapes(pages::fncEncodeFolderLink(folders[3])), "");
+  ASSERT_EQ(rig.reading.loads.size(), 2u);
+  EXPECT_EQ(rig.reading.loads[1], folders[3]);
   EXPECT_TRUE(rig.reading.fncbBookLoaded());
 }
 
