@@ -647,7 +647,13 @@ void cBookshelfBrowser::subExtendedSearch() {
 
   mSearch = std::make_unique<cFindFile>();
   mSearch->oSearchOwner = this;
-  for (const std::string& drive : mServices.disk.fncScanDrives(false, false)) {
+  // The search leaves out network drives; the timer's drive list must not see that as a change.
+  const std::vector<std::string> lastDrives = mServices.disk.gsLastDrives;
+  const std::vector<std::string> changedDrives = mServices.disk.gsChangedDrives;
+  const std::vector<std::string> drives = mServices.disk.fncScanDrives(false, false);
+  mServices.disk.gsLastDrives = lastDrives;
+  mServices.disk.gsChangedDrives = changedDrives;
+  for (const std::string& drive : drives) {
     if (mSearch->mbAbort) break;
     mSearch->sDriveRoot = drive;
     const std::vector<std::string> found = mSearch->fncavntFindNccs(drive);

@@ -384,6 +384,20 @@ TEST_F(BookshelfTest, ABookWhoseFirstClipDoesNotPlayIsNotListed) {
   EXPECT_EQ(shelf->lBookCount(), 0);
 }
 
+TEST_F(BookshelfTest, TheSearchSkipsNetworkDrivesWithoutChangingTheTimersDriveList) {
+  const std::string a = rig.addDrive("A");
+  const std::string net = rig.addDrive("Net", eDriveType::Network);
+  cModeTestRig::writeBook(fs::path(net) / "x", "Remote");
+  cModeTestRig::writeBook(fs::path(a) / "x", "Local");
+  rig.disk.fncScanDrives(true, false);
+  const auto before = rig.disk.gsLastDrives;
+  auto shelf = newShelf();
+  shelf->subExtendedSearch();
+  EXPECT_EQ(titles(*shelf), std::vector<std::string>{"Local"});
+  EXPECT_EQ(rig.disk.gsLastDrives, before);
+  EXPECT_FALSE(rig.disk.fncbCheckDrivesChanged());
+}
+
 TEST_F(BookshelfTest, EscapeDuringTheSearchKeepsWhatWasFound) {
   const std::string a = rig.addDrive("A");
   cModeTestRig::writeBook(fs::path(a) / "a", "First");
