@@ -1,20 +1,25 @@
 #include "engine/cNCCReader.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
 
 #include "audio/cAudioPlaybackSystem.h"
 #include "audio/cPhraseAudioHandler.h"
+#include "engine/CharacterReferences.h"
+#include "engine/TreeWalk.h"
 #include "markup/cDTBData.h"
 #include "markup/cElementContainer.h"
 #include "markup/cElementData.h"
 #include "markup/cFileData.h"
+#include "platform/drives/PathCompare.h"
+#include "platform/drives/iDrives.h"
 #include "platform/files/TextCase.h"
+#include "platform/files/cPathResolver.h"
+#include "platform/storage/cRegularFile.h"
 #include "queue/cMessageQueue.h"
 #include "shell/ModuleServices.h"
+#include "shell/cApplicationState.h"
 
 namespace lyn {
 
@@ -56,26 +61,6 @@ std::string fncKey(std::string_view file, std::string_view fragment) {
 
 bool fncbIsAudio(const cElementData* media) {
   return media && fncEqualsIgnoringCase(media->sElementName, "audio");
-}
-
-bool fncbStartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && fncEqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
-// The first node below `top` (pre-order) named `name`, ignoring case.
-cElementContainer* fncFindBelow(cElementContainer* top, std::string_view name) {
-  if (top->lElementsOwned() == 0) return nullptr;
-  cElementContainer* node = top->pElementContainer(1);
-  while (node) {
-    if (fncEqualsIgnoringCase(node->sName, name)) return node;
-    if (node->lElementsOwned() > 0) {
-      node = node->pElementContainer(1);
-      continue;
-    }
-    while (node && node != top && !node->oNextSibling()) node = node->oParent();
-    node = (node && node != top) ? node->oNextSibling() : nullptr;
-  }
-  return nullptr;
 }
 
 // The leading number of a rel value ("2" of "2 of 3"); nothing when it does not start with one.
@@ -138,8 +123,16 @@ void cNCCReader::ctlDXM(cAudioPlaybackSystem* iclsPlayer) {
 
 void cNCCReader::subReportError(int32_t ilErrorNumber,
                                 std::optional<std::string_view> isErrorLocation) {
+  subReportError(static_cast<eReaderError>(ilErrorNumber), isErrorLocation);
+}
+
+void cNCCReader::subReportError(eReaderError ienError,
+                                std::optional<std::string_view> isErrorLocation,
+                                std::string isDetail) {
+  const auto ilErrorNumber = static_cast<int32_t>(ienError);
   lErrorNumber = ilErrorNumber;
   if (isErrorLocation) sErrorLocation = std::string(*isErrorLocation);
+  sErrorDetail = std::move(isDetail);
   if (ilErrorNumber >= 1 && ilErrorNumber <= 16)
     sErrorMsg = kErrorMessages[static_cast<size_t>(ilErrorNumber)];
   subRaise([](iNCCReaderListener& l) { l.evError(); });
@@ -148,14 +141,25 @@ void cNCCReader::subReportError(int32_t ilErrorNumber,
 
 cTocItem* cNCCReader::pToc(int32_t ilTocIndex) {
   if (ilTocIndex < 1 || ilTocIndex > lNumberOfTocItems()) {
-    subReportError(3, "Get TOC");
+    subReportError(eReaderError::NotInNcc, "Get TOC");
     return nullptr;
   }
   return mToc[static_cast<size_t>(ilTocIndex - 1)].get();
 }
 
 std::string cNCCReader::fncReplaceEnteties(std::string& sText) const {
-  return mEntities.fncReplace(sText);
+  // The markup references come after the table, so "&amp;aring;" stays "&aring;".
+  mEntities.fncReplace(sText);
+  sText = fncDecodeCharacterReferences(sText);
+  return sText;
+}
+
+std::string cNCCReader::fncWhyNot(const std::string& isPath, std::string_view isFallback) const {
+  std::filesystem::path path = isPath;
+  if (auto real = fncResolvePathIgnoringCase(path)) path = *real;
+  std::string error;
+  if (!fncOpenRegularFile(path, &error).valid()) return error;
+  return isPath + ": " + std::string(isFallback);
 }
 
 // --- loading ---------------------------------------------------------------------------------
@@ -164,18 +168,20 @@ bool cNCCReader::fncbLoadBook(std::string_view vsNccPath, std::string_view vsNcc
   cDTBData& files = clsDTBData();
   mSmilPlayer.clsDTBData = &files;
   files.sWorkPath = vsNccPath.empty() ? std::string() : fncWithTrailingSeparator(std::string(vsNccPath));
-  if (!files.fncInsertFile(vsNccFile, kFileTypeNcc, {.bolParsing = true})) {
-    subReportError(1, "Load book");
+  mbAtEndOfBook = false;
+  const auto failed = [&] {
+    subReportError(eReaderError::SmilPlayer, "Load book",
+                   fncWhyNot(files.sWorkPath + std::string(vsNccFile),
+                             "cannot be loaded (too large, or no markup)"));
     return false;
-  }
+  };
+  if (!files.fncInsertFile(vsNccFile, kFileTypeNcc, {.bolParsing = true})) return failed();
   cFileData* ncc = files.fncGetFileData({.enFileType = kFileTypeNcc});
-  if (!ncc) {
-    subReportError(1, "Load book");
-    return false;
-  }
+  if (!ncc) return failed();
   fncReplaceEnteties(files.sTitle);
   if (!fncbFormatAccepted(*ncc)) {
-    subReportError(13, "Parse par");
+    subReportError(eReaderError::InvalidNcc, "Parse par",
+                   files.sWorkPath + std::string(vsNccFile) + ": no \"daisy 2\" format meta");
     return false;
   }
   ncc->fncParseElementHierarchy();
@@ -210,18 +216,18 @@ void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
     cElementContainer* link = fncFindBelow(child, "a");
     const cElementData* linkRecord = link ? ncc.pElementData(link->lStartTagNumber) : nullptr;
     if (!record || !linkRecord) {
-      subReportError(8, kLocation);
+      subReportError(eReaderError::FileNotLoaded, kLocation);
       continue;
     }
     auto item = std::make_unique<cTocItem>();
     item->clsElementContainer = child;
 
-    // The caption grows run by run, cleaned after each, so a space ending a run is lost.
+    // The caption grows run by run, cleaned after each, so a space ending a run is lost. Each
+    // run has its references replaced by itself, so none is decoded twice.
     for (int32_t r = 1; r <= link->lTextsOwned() && item->sCaption.size() < kMaxCaptionBytes; ++r) {
-      std::string caption = item->sCaption;
-      caption += ncc.fncTextDataContent(link->pTextData(r));
-      fncReplaceEnteties(caption);
-      item->sCaption = fncNormaliseWhiteSpace(caption);
+      std::string run(ncc.fncTextDataContent(link->pTextData(r)));
+      fncReplaceEnteties(run);
+      item->sCaption = fncNormaliseWhiteSpace(item->sCaption + run);
     }
 
     const std::string href = fncFoldCase(linkRecord->fncAttrContentWOQ("href"));
@@ -274,7 +280,7 @@ void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
     item->sSmilFile = file;
     item->sSmilID = fragment;
     if (item->sSmilFile.empty()) {
-      subReportError(11, kLocation);
+      subReportError(eReaderError::VoidHref, kLocation);
       continue;
     }
     if (counter) ++*counter;
@@ -323,56 +329,53 @@ bool cNCCReader::fncbFirstAudioPlays() {
 
 // --- paths and times -------------------------------------------------------------------------
 
-std::string cNCCReader::fncVolumeRoot() {
-  const std::string folder = clsDTBData().sWorkPath;
-  if (folder == mVolumeFolder && !mVolumeRoot.empty()) return mVolumeRoot;
-  mVolumeFolder = folder;
+std::string cNCCReader::fncBookDrive() {
+  const std::string& folder = clsDTBData().sWorkPath;
   std::error_code ec;
-  std::filesystem::path path = std::filesystem::absolute(folder.empty() ? "." : folder, ec);
-  path = path.lexically_normal();
-  struct stat here {};
-  if (::stat(path.c_str(), &here) != 0) {
-    mVolumeRoot = "/";
-    return mVolumeRoot;
+  const std::string book = fncWithoutTrailingSeparator(
+      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal().string());
+  std::string drive = oDrives ? oDrives->fncDriveOfPath(book) : std::string();
+  return fncWithTrailingSeparator(drive.empty() ? "/" : drive);
+}
+
+std::string cNCCReader::fncComposePath(std::string_view isValue) {
+  std::string value(isValue);
+  // A file URL names a path of this machine: "file:///x" and "file://localhost/x" give "/x".
+  if (fncbStartsWithIgnoringCase(value, "file:")) {
+    value.erase(0, 5);
+    if (value.rfind("//", 0) == 0) {
+      const size_t slash = value.find('/', 2);
+      value = slash == std::string::npos ? std::string() : value.substr(slash);
+    }
+    if (value.empty()) return {};
   }
-  // Up from the book folder while the parent lies on the same device: the mount point.
-  if (!path.has_filename()) path = path.parent_path();
-  while (path.has_parent_path() && path.parent_path() != path) {
-    struct stat up {};
-    if (::stat(path.parent_path().c_str(), &up) != 0 || up.st_dev != here.st_dev) break;
-    path = path.parent_path();
+  // Only a leading backslash means the book's drive: a book made on a system with drive letters.
+  const bool bookDrive = !value.empty() && value.front() == '\\';
+  std::replace(value.begin(), value.end(), '\\', '/');
+  if (bookDrive) {
+    const size_t name = value.find_first_not_of('/');
+    return fncBookDrive() + (name == std::string::npos ? std::string() : value.substr(name));
   }
-  mVolumeRoot = path.string();
-  return mVolumeRoot;
+  if (!value.empty() && value.front() == '/') return value;
+  const size_t first = value.find('/');
+  // A drive letter ("C:/") is kept as written; everything else lies below the book folder.
+  if (first != std::string::npos && value[1] == ':') return value;
+  return clsDTBData().sWorkPath + value;
 }
 
 std::string cNCCReader::fncConvertPath(std::string_view isValue) {
   if (fncbStartsWithIgnoringCase(isValue, "http:") || fncbStartsWithIgnoringCase(isValue, "ftp:"))
     return {};
   if (!mLastSrc.empty() && isValue == mLastSrc) return mLastPath;
-  std::string value(isValue);
-  std::replace(value.begin(), value.end(), '\\', '/');
-  const std::string& book = clsDTBData().sWorkPath;
-  const size_t first = value.find('/');
-  std::string path;
-  if (first == std::string::npos) {
-    path = book + value;
-  } else {
-    const std::string leading = value.substr(0, first + 1);
-    const std::string rest = value.substr(first + 1);  // the middle part and the file name
-    std::string prefix;
-    if (leading == "./" || leading == "../") {
-      prefix = book + leading;
-    } else if (leading == "/") {
-      prefix = fncWithTrailingSeparator(fncVolumeRoot());
-    } else if (leading.size() > 1 && leading[1] == ':') {
-      prefix = leading;
-    } else {
-      prefix = book + leading;
-    }
-    path = prefix + rest;
+  cPathResolver& resolver = clsDTBData().fncPathResolver();
+  std::string path = fncComposePath(isValue);
+  if (auto real = resolver.fncResolve(path)) {
+    path = real->string();
+  } else if (isValue.find_first_of("%&") != std::string_view::npos) {
+    // Links as books write them, escaped in the attribute: decoded once, never twice.
+    if (auto decoded = resolver.fncResolve(fncComposePath(fncDecodeLinkEscapes(isValue))))
+      path = decoded->string();
   }
-  if (auto real = clsDTBData().fncPathResolver().fncResolve(path)) path = real->string();
   mLastSrc = std::string(isValue);
   mLastPath = path;
   return path;
@@ -394,17 +397,26 @@ bool cNCCReader::fncPlayCurrent() {
   const cElementData* audio = fncNextAudio(mSmilPlayer, true);
   if (!audio) return false;
   if (!mAudio) {
-    subReportError(7, kLocation);
+    subReportError(eReaderError::NoPlaybackObject, kLocation);
     return false;
   }
-  const std::string path = fncConvertPath(audio->fncAttrContentWOQ("src"));
+  const std::string_view src = audio->fncAttrContentWOQ("src");
+  const std::string path = fncConvertPath(src);
   const bool sameFile = !path.empty() && mAudio->psFileName() == path && mAudio->mbAudioFileLoaded;
-  if (!path.empty() && !sameFile) mAudio->psFileName(path);
+  if (!path.empty() && !sameFile) {
+    mOpeningPath = path;
+    mAudio->psFileName(path);
+    mOpeningPath.clear();
+  }
   if (path.empty() || mAudio->psFileName() != path || !mAudio->mbAudioFileLoaded) {
-    subReportError(7, kLocation);
+    maFailedAudio.push_back(path);
+    subReportError(eReaderError::NoPlaybackObject, kLocation,
+                   path.empty() ? "no audio file that plays in \"" + std::string(src) + "\""
+                                : fncWhyNot(path, "cannot be decoded as audio"));
     return false;
   }
   bolIsUsingVari = mAudio->mbIsUsingVari;
+  if (oApplicationState) oApplicationState->bolSpeedChangeAvailable = bolIsUsingVari;
 
   // A missing clip-begin is the start of the file, a missing clip-end its end.
   const std::string_view beginText = audio->fncAttrContentWOQ("clip-begin");
@@ -414,11 +426,11 @@ bool cNCCReader::fncPlayCurrent() {
   double begin = fncTrim(beginText).empty() ? 0.0 : fncConvertTime(beginText);
   double end = hasEnd ? fncConvertTime(endText) : duration;
   if (hasEnd && begin > end) {
-    subReportError(12, kLocation);
+    subReportError(eReaderError::InvalidTime, kLocation);
     end = begin;
   }
   if (begin > duration) {
-    subReportError(2, "Play Current");
+    subReportError(eReaderError::NotInAudio, "Play Current");
     begin = duration;
   }
 
@@ -429,7 +441,7 @@ bool cNCCReader::fncPlayCurrent() {
     mAudio->mbMarkSet = false;
     mAudio->mdMarkPosition = -1;
   } else if (!mAudio->fncbSetMark(end)) {
-    subReportError(2, "Play Current");
+    subReportError(eReaderError::NotInAudio, "Play Current");
     mAudio->fncbSetMark(duration);
   }
 
@@ -441,47 +453,75 @@ bool cNCCReader::fncPlayCurrent() {
   if (!consecutive) mAudio->pdPosition(begin);
   lOCS = begin;
   lOCE = end;
+  mbAtEndOfBook = false;
   return true;
 }
 
-bool cNCCReader::fncNavigate(int32_t lDirection, int32_t ilNumber,
-                             const std::vector<std::string>& units) {
+void cNCCReader::subAnnounceCurrentPar() {
+  cElementContainer* par = mSmilPlayer.clsCurrentPar;
+  if (!par) return;
+  if (const cElementData* record = cSmilPlayer::fncRecordOf(par)) clsSmilPlayer_evNewMedia(*record);
+  for (int32_t i = 1; i <= par->lElementsOwned(); ++i) {
+    cElementContainer* child = par->pElementContainer(i);
+    if (!cSmilPlayer::fncbIsMediaName(child->sName)) continue;
+    if (const cElementData* record = cSmilPlayer::fncRecordOf(child)) clsSmilPlayer_evNewMedia(*record);
+  }
+}
+
+bool cNCCReader::fncbStepPhrases(bool bolForward, int32_t ilNumber) {
   static constexpr std::string_view kLocation = "Navigate";
-  aLastUnits = units;
-  const bool forward = lDirection >= 0;
-  const bool phrases = std::any_of(units.begin(), units.end(), [](const std::string& unit) {
-    return fncEqualsIgnoringCase(unit, "audio");
-  });
-  if (phrases) {
-    for (int32_t step = 0; step < ilNumber; ++step) {
-      const cElementData* media =
-          forward ? mSmilPlayer.fncRetrieveNextMedia() : mSmilPlayer.fncRetrievePreviousMedia();
-      while (media && !fncbIsAudio(media)) {
-        media = forward ? mSmilPlayer.fncRetrieveNextMedia() : mSmilPlayer.fncRetrievePreviousMedia();
-      }
-      if (media) continue;
-      if (forward) {
-        subPause();
-        subReportError(16, kLocation);
-      } else {
-        fncNavigate(1, 1, {"audio"});
-        subPause();
-        subReportError(15, kLocation);
-      }
+  const cSmilPlayer::cCursor start = mSmilPlayer.fncCursor();
+  const int32_t startPoint = lCurrentTocItem;
+  std::optional<cSmilPlayer::cCursor> reached;  // the last clip reached on the way
+  for (int32_t step = 0; step < ilNumber; ++step) {
+    const auto stepMedia = [&] {
+      return bolForward ? mSmilPlayer.fncRetrieveNextMedia() : mSmilPlayer.fncRetrievePreviousMedia();
+    };
+    const cElementData* media = stepMedia();
+    while (media && !fncbIsAudio(media)) media = stepMedia();
+    if (media) {
+      reached = mSmilPlayer.fncCursor();
+      continue;
+    }
+    if (bolForward) {
+      // Too few phrases left: nothing moves, and the view is told where the reader stands.
+      mSmilPlayer.subRestoreCursor(start);
+      subAnnounceCurrentPar();
+      lCurrentTocItem = startPoint;
+      subPause();
+      subReportError(eReaderError::EndOfBook, kLocation);
       return false;
     }
-    return fncPlayCurrent();
+    // Before the first phrase: the first phrase is current and armed, and playing waits.
+    mSmilPlayer.subRestoreCursor(reached.value_or(start));
+    subAnnounceCurrentPar();
+    if (!reached) lCurrentTocItem = startPoint;
+    fncPlayCurrent();
+    subPause();
+    subReportError(eReaderError::BeginningOfBook, kLocation);
+    return false;
   }
+  return true;
+}
 
-  const int32_t direction = forward ? 1 : -1;
+bool cNCCReader::fncbStepPoints(int32_t ilDirection, int32_t ilNumber,
+                                const std::vector<std::string>& units) {
+  static constexpr std::string_view kLocation = "Navigate";
+  const cSmilPlayer::cCursor start = mSmilPlayer.fncCursor();
+  const int32_t startPoint = lCurrentTocItem;
+  // A move that cannot be made whole is not made at all: the point, the cursor and the armed
+  // clip stay, so playing on goes on where it was.
+  const auto giveUp = [&](eReaderError error) {
+    mSmilPlayer.subRestoreCursor(start);
+    lCurrentTocItem = startPoint;
+    subReportError(error, kLocation);
+    return false;
+  };
   for (int32_t step = 0; step < ilNumber; ++step) {
     int32_t k = lCurrentTocItem;
     for (;;) {
-      k += direction;
-      if (k < 1 || k > lNumberOfTocItems()) {
-        subReportError(3, kLocation);
-        return false;
-      }
+      k += ilDirection;
+      if (k < 1 || k > lNumberOfTocItems()) return giveUp(eReaderError::NotInNcc);
       cTocItem& item = *mToc[static_cast<size_t>(k - 1)];
       if (!item.bolNavigable) continue;
       const bool wanted = std::any_of(units.begin(), units.end(), [&](const std::string& unit) {
@@ -489,21 +529,34 @@ bool cNCCReader::fncNavigate(int32_t lDirection, int32_t ilNumber,
       });
       if (!wanted) continue;
       if (mSmilPlayer.fncGotoElementContainerByFileAndID(item.sSmilFile, item.sSmilID)) break;
-      subReportError(1, kLocation);
       // A point whose place does not exist is passed over from now on; a refused par ends here.
-      if (mSmilPlayer.lErrorNumber != 1) return false;
+      if (mSmilPlayer.lErrorNumber != static_cast<int32_t>(eSmilError::FileOrData))
+        return giveUp(eReaderError::SmilPlayer);
+      subReportError(eReaderError::SmilPlayer, kLocation);
       item.bolNavigable = false;
     }
     lCurrentTocItem = k;
   }
-  return fncPlayCurrent();
+  return true;
+}
+
+bool cNCCReader::fncNavigate(int32_t lDirection, int32_t ilNumber,
+                             const std::vector<std::string>& units) {
+  aLastUnits = units;
+  const bool forward = lDirection >= 0;
+  const bool phrases = std::any_of(units.begin(), units.end(), [](const std::string& unit) {
+    return fncEqualsIgnoringCase(unit, "audio");
+  });
+  const bool moved = phrases ? fncbStepPhrases(forward, ilNumber)
+                             : fncbStepPoints(forward ? 1 : -1, ilNumber, units);
+  return moved && fncPlayCurrent();
 }
 
 bool cNCCReader::fncbPlayTocItem(int32_t ilTocItem) {
   cTocItem* item = pToc(ilTocItem);
   if (!item) return false;
   if (!mSmilPlayer.fncGotoElementContainerByFileAndID(item->sSmilFile, item->sSmilID)) {
-    subReportError(1, "Play tocitem");
+    subReportError(eReaderError::SmilPlayer, "Play tocitem");
     return false;
   }
   lCurrentTocItem = ilTocItem;
@@ -618,26 +671,32 @@ void cNCCReader::clsSmilPlayer_evNewPar() {
 
 void cNCCReader::clsSmilPlayer_evError() {
   static constexpr std::string_view kLocation = "Smilplayer error";
-  const int32_t number = mSmilPlayer.lErrorNumber;
+  const auto number = static_cast<eSmilError>(mSmilPlayer.lErrorNumber);
   const std::string& where = mSmilPlayer.sErrorLocation;
   switch (number) {
-    case 1:
+    case eSmilError::FileOrData:
       if (where != "Par parser") return;
-      subReportError(1, kLocation);
+      subReportError(eReaderError::SmilPlayer, kLocation,
+                     fncWhyNot(clsDTBData().sWorkPath + mSmilPlayer.sErrorFile,
+                               "no SMIL file with a seq of pars"));
       subDeleteUnusedNavpoints();
       return;
-    case 3:
+    case eSmilError::SystemRequired:
       if (where == "Next par" || where == "Previous par") return;
-      subReportError(1, kLocation);
+      subReportError(eReaderError::SmilPlayer, kLocation);
       return;
-    case 4:
-    case 5:
-      if ((number == 4 && where == "Next par") || (number == 5 && where == "Previous par"))
+    case eSmilError::LastPar:
+    case eSmilError::FirstPar:
+      if (number == eSmilError::LastPar && where == "Next par") {
+        mbAtEndOfBook = true;
         subPause();
-      subReportError(1, kLocation);
+      } else if (number == eSmilError::FirstPar && where == "Previous par") {
+        subPause();
+      }
+      subReportError(eReaderError::SmilPlayer, kLocation);
       return;
     default:
-      subReportError(1, kLocation);
+      subReportError(eReaderError::SmilPlayer, kLocation);
       return;
   }
 }
@@ -645,13 +704,25 @@ void cNCCReader::clsSmilPlayer_evError() {
 void cNCCReader::subDeleteUnusedNavpoints() {
   for (const auto& item : mToc)
     if (!mSmilPlayer.fncbHasParsOf(item->sSmilFile)) item->bolNavigable = false;
-  subReportError(10, "Delete unused navpoints");
+  subReportError(eReaderError::TocChanged, "Delete unused navpoints");
 }
 
 void cNCCReader::ctlDXM_evError() {
   if (!mAudio) return;
   const int32_t number = mAudio->mlErrorNumber;
-  subReportError(number == 1 ? 9 : number == 7 ? 2 : 14, "ctlDXM_evError");
+  const eReaderError error = number == 1   ? eReaderError::AudioFile
+                             : number == 7 ? eReaderError::NotInAudio
+                                           : eReaderError::PlaybackObject;
+  subReportError(error, "ctlDXM_evError",
+                 mOpeningPath.empty() ? std::string()
+                                      : fncWhyNot(mOpeningPath, "cannot be decoded as audio"));
+}
+
+int32_t cNCCReader::fnclWaitingForVolume() {
+  const cTocItem* current = clsCurrentTocItem();
+  if (!current || current->sRel.empty()) return 0;
+  const std::optional<int32_t> volume = fncVolumeOf(current->sRel);
+  return volume && *volume != clsDTBData().lDiscNumber ? *volume : 0;
 }
 
 void cNCCReader::CtlDxm_evEndOfStream() {
@@ -666,19 +737,26 @@ void cNCCReader::CtlDxm_evEndOfStream() {
     return;
   }
   // A point on another volume of the set stops playback until that volume is in.
-  if (const cTocItem* current = clsCurrentTocItem(); current && !current->sRel.empty()) {
-    const std::optional<int32_t> volume = fncVolumeOf(current->sRel);
-    if (volume && *volume != clsDTBData().lDiscNumber) {
-      subPause();
-      return;
-    }
-  }
-  if (fncNextAudio(mSmilPlayer, false)) {
-    fncPlayCurrent();
-    moved();
+  if (fnclWaitingForVolume() != 0) {
+    subPause();
     return;
   }
-  subReportError(1, "End of stream");
+  // A clip whose audio does not play has been reported by fncPlayCurrent; playing goes on with
+  // the next clip. Each file is tried once in a run of such clips, and every turn moves on by
+  // one clip, so the run ends at the latest with the book.
+  maFailedAudio.clear();
+  while (const cElementData* audio = fncNextAudio(mSmilPlayer, false)) {
+    const std::string path = fncConvertPath(audio->fncAttrContentWOQ("src"));
+    if (std::find(maFailedAudio.begin(), maFailedAudio.end(), path) != maFailedAudio.end()) continue;
+    if (fncPlayCurrent()) {
+      maFailedAudio.clear();
+      moved();
+      return;
+    }
+    if (!mAudio) return;
+  }
+  maFailedAudio.clear();
+  subReportError(eReaderError::SmilPlayer, "End of stream");
 }
 
 }  // namespace lyn

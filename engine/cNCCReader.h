@@ -36,8 +36,14 @@
 //  14 "DXM Error"                               any other audio error ("ctlDXM_evError")
 //  15 "Beginning of book"                       previous phrase before the first ("Navigate")
 //  16 "End of book"                             next phrase after the last ("Navigate")
-// Every failure leaves the reader usable; a failed navigation leaves the current point as it
-// was. The end of the book arrives as error 1 with the SMIL player's error 4.
+// Every failure leaves the reader usable. A navigation is done whole or not at all: one that
+// runs out leaves the point, the SMIL cursor and the armed clip as they were (previous phrase
+// before the first lands on the first phrase). The end of the book arrives as error 1 with the
+// SMIL player's error 4; fncbAtEndOfBook says so plainly. sErrorDetail names the file and the
+// system's reason where one is known.
+//
+// In continuous play a clip whose audio does not play (missing, unreadable, undecodable) is
+// reported once and passed over: playing goes on with the next clip whose audio plays.
 
 #include <cstdint>
 #include <memory>
@@ -57,11 +63,33 @@
 
 namespace lyn {
 
+class cApplicationState;
 class cAudioPlaybackSystem;
 class cDTBData;
 class cElementData;
 class cFileData;
 class cMessageQueue;
+class iDrives;
+
+// The numbers of the error table above.
+enum class eReaderError : int32_t {
+  SmilPlayer = 1,
+  NotInAudio = 2,
+  NotInNcc = 3,
+  TextNotInNcc = 4,
+  TextNotInContent = 5,
+  InternalData = 6,
+  NoPlaybackObject = 7,
+  FileNotLoaded = 8,
+  AudioFile = 9,
+  TocChanged = 10,
+  VoidHref = 11,
+  InvalidTime = 12,
+  InvalidNcc = 13,
+  PlaybackObject = 14,
+  BeginningOfBook = 15,
+  EndOfBook = 16,
+};
 
 class cNCCReader {
  public:
@@ -77,6 +105,11 @@ class cNCCReader {
   void subAddListener(iNCCReaderListener& listener);
   void subRemoveListener(iNCCReaderListener& listener);
   iNCCReaderOwner* oOwner = nullptr;  // borrowed; may be nothing
+  // Borrowed, set by the owner; may be nothing. The application state receives the speed-change
+  // flag after every clip is opened; the drives name the book's drive for a src that begins with
+  // "\" (without them that is the root folder).
+  cApplicationState* oApplicationState = nullptr;
+  const iDrives* oDrives = nullptr;
 
   // The book file set, created on first use.
   cDTBData& clsDTBData();
@@ -93,6 +126,7 @@ class cNCCReader {
   std::string sErrorMsg;
   int32_t lErrorNumber = 0;
   std::string sErrorLocation;
+  std::string sErrorDetail;   // the file and the system's reason of the last error; "" if none
   bool bolContinous = true;   // go on by itself from clip to clip
   double lOCS = 0;            // begin of the clip last started, seconds
   double lOCE = 0;            // its end
@@ -112,6 +146,14 @@ class cNCCReader {
   // Replaces the entity references of the table, in place, and returns the result.
   std::string fncReplaceEnteties(std::string& sText) const;
   void subReportError(int32_t ilErrorNumber, std::optional<std::string_view> isErrorLocation = {});
+  void subReportError(eReaderError ienError, std::optional<std::string_view> isErrorLocation = {},
+                      std::string isDetail = {});
+  // True once the book has played to its end (the SMIL player found no par after the last); a
+  // clip armed since makes it false again.
+  bool fncbAtEndOfBook() const { return mbAtEndOfBook; }
+  // The volume of a multi-volume set on which the current point lies when that is not this
+  // volume (playback then stops until it is in); 0 otherwise.
+  int32_t fnclWaitingForVolume();
 
   // --- navigation and playback -------------------------------------------------------------------
   // Moves ilNumber units forward (lDirection 1) or back (-1) and plays. "audio" (any case)
@@ -132,10 +174,12 @@ class cNCCReader {
   // that is not a page, note reference, sidebar or producer's note.
   void subCalculatePosition(std::string_view isType, int32_t& ilCurrentPosition,
                             int32_t& ilNumberofPositions);
-  // A clip's src as a path: "http:"/"ftp:" give ""; "\" and "/" both separate; a bare name,
-  // "./", "../" or a relative folder are taken from the book folder, a leading separator from
-  // the book's volume (the mount point that holds the book folder); the result is resolved
-  // ignoring case when it exists.
+  // A clip's src as a path: "http:"/"ftp:" give ""; "/..." and "file://..." are paths as they
+  // stand; a leading "\" (a book made on another system) is taken from the book's drive
+  // (oDrives); "\" and "/" both separate; a bare name, "./", "../" or a relative folder are
+  // taken from the book folder. The result is resolved ignoring case when it exists; when it
+  // does not and the src holds percent escapes or character references, they are decoded
+  // (once) and the decoded name is taken when that one exists.
   std::string fncConvertPath(std::string_view isValue);
   // A clip time in seconds: every SMIL 1.0 clock form after the "npt=" prefix.
   double fncConvertTime(std::string_view isValue) const;
@@ -177,8 +221,13 @@ class cNCCReader {
   void subIndexNavpoints();
   bool fncbFirstAudioPlays();
   cElementData* fncNextAudio(cSmilPlayer& player, bool bolTakeCurrent);
+  bool fncbStepPhrases(bool bolForward, int32_t ilNumber);
+  bool fncbStepPoints(int32_t ilDirection, int32_t ilNumber, const std::vector<std::string>& units);
+  void subAnnounceCurrentPar();
   void subPause();
-  std::string fncVolumeRoot();
+  std::string fncComposePath(std::string_view isValue);
+  std::string fncBookDrive();
+  std::string fncWhyNot(const std::string& isPath, std::string_view isFallback) const;
 
   cMessageQueue& mQueue;
   cSmilEvents mSmilEvents{*this};
@@ -195,8 +244,9 @@ class cNCCReader {
   std::unordered_map<std::string, int32_t> mTocByTarget;
   std::string mLastSrc;  // the last src resolved, and its path
   std::string mLastPath;
-  std::string mVolumeFolder;  // the book folder whose volume root is kept
-  std::string mVolumeRoot;
+  std::string mOpeningPath;  // the audio file being opened, named in the errors it raises
+  std::vector<std::string> maFailedAudio;  // files that did not play in this run of skips
+  bool mbAtEndOfBook = false;
 };
 
 }  // namespace lyn

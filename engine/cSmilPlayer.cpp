@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/CharacterReferences.h"
+#include "engine/TreeWalk.h"
 #include "markup/cDTBData.h"
 #include "markup/cElementContainer.h"
 #include "markup/cElementData.h"
@@ -26,32 +28,12 @@ constexpr std::array<const char*, 9> kErrorMessages = {
     "Smil file not valid",
 };
 
-// The node after `node` in pre-order, staying inside the subtree of `top`.
-cElementContainer* fncNextInSubtree(cElementContainer* node, const cElementContainer* top) {
-  if (node->lElementsOwned() > 0) return node->pElementContainer(1);
-  while (node && node != top) {
-    if (cElementContainer* sibling = node->oNextSibling()) return sibling;
-    node = node->oParent();
-  }
-  return nullptr;
-}
-
 cElementContainer* fncFirstChild(cElementContainer* node, bool forward) {
   return node->pElementContainer(forward ? 1 : node->lElementsOwned());
 }
 
 cElementContainer* fncSibling(cElementContainer* node, bool forward) {
   return forward ? node->oNextSibling() : node->oPreviousSibling();
-}
-
-// The first node below `top` (pre-order) named `name`, ignoring case.
-cElementContainer* fncFindBelow(cElementContainer* top, std::string_view name) {
-  if (top->lElementsOwned() == 0) return nullptr;
-  for (cElementContainer* node = top->pElementContainer(1); node;
-       node = fncNextInSubtree(node, top)) {
-    if (fncEqualsIgnoringCase(node->sName, name)) return node;
-  }
-  return nullptr;
 }
 
 std::string_view fncIdOf(const cFileData* doc, const cElementContainer* node) {
@@ -91,6 +73,7 @@ void cSmilPlayer::subReportError(int32_t ilErrorNumber,
   if (ilErrorNumber >= 1 && ilErrorNumber <= 8)
     sErrorMsg = kErrorMessages[static_cast<size_t>(ilErrorNumber)];
   if (mListener) mListener->evError();
+  sErrorFile.clear();
 }
 
 cParList& cSmilPlayer::fncMutableList() {
@@ -140,6 +123,18 @@ void cSmilPlayer::subCopyMeTo(cSmilPlayer& iclsCopy) const {
   iclsCopy.sErrorLocation = sErrorLocation;
 }
 
+cSmilPlayer::cCursor cSmilPlayer::fncCursor() const {
+  return {clsCurrentPar, clsCurrentElementContainer, lCurrentParListItem};
+}
+
+void cSmilPlayer::subRestoreCursor(const cCursor& iCursor) {
+  clsCurrentPar = iCursor.clsPar;
+  clsCurrentElementContainer = iCursor.clsNode;
+  lCurrentParListItem = std::clamp(iCursor.lEntry, 0, lParListCount());
+  // Entries may have moved when files were expanded or dropped since.
+  if (clsCurrentPar) subSyncEntryWithPar();
+}
+
 // --- expansion ("Par parser") ---------------------------------------------------------------
 
 cFileData* cSmilPlayer::fncFindDocument(std::string_view isSmilFile) const {
@@ -151,6 +146,16 @@ cFileData* cSmilPlayer::fncFindDocument(std::string_view isSmilFile) const {
     if (doc && fncEqualsIgnoringCase(doc->sFileName, isSmilFile)) return doc;
   }
   return nullptr;
+}
+
+std::string cSmilPlayer::fncFileNameOnDisk(const std::string& isSmilFile) const {
+  if (isSmilFile.find_first_of("%&") == std::string::npos) return isSmilFile;
+  cPathResolver& resolver = clsDTBData->fncPathResolver();
+  const std::string folder = clsDTBData->sWorkPath;
+  if (resolver.fncResolve(folder + isSmilFile)) return isSmilFile;
+  // Links as books write them: escaped in the attribute. Decoded once, never twice.
+  std::string decoded = fncDecodeLinkEscapes(isSmilFile);
+  return resolver.fncResolve(folder + decoded) ? decoded : isSmilFile;
 }
 
 bool cSmilPlayer::fncbCollectPars(cFileData& doc, std::vector<cElementContainer*>& pars,
@@ -222,17 +227,19 @@ bool cSmilPlayer::fncbExpand(int32_t n) {
     fncMutableList().subRemove(n);
     if (n < lCurrentParListItem) --lCurrentParListItem;
     lCurrentParListItem = std::min(lCurrentParListItem, lParListCount());
-    subReportError(1, "Par parser");
+    sErrorFile = file;
+    subReportError(eSmilError::FileOrData, "Par parser");
     return false;
   };
   if (!clsDTBData) {
-    subReportError(6, "Par parser");
+    subReportError(eSmilError::InternalData, "Par parser");
     return false;
   }
-  clsDTBData->fncInsertFile(file, kFileTypeSmil, {.bolParsing = true});
-  cFileData* doc = fncFindDocument(file);
+  const std::string name = fncFileNameOnDisk(file);
+  clsDTBData->fncInsertFile(name, kFileTypeSmil, {.bolParsing = true});
+  cFileData* doc = fncFindDocument(name);
   if (!doc) {
-    subReportError(6, "Par parser");
+    subReportError(eSmilError::InternalData, "Par parser");
     return false;
   }
   // A link to the NCC (or any other held file that is no SMIL file) has no pars for us, and
@@ -261,7 +268,7 @@ bool cSmilPlayer::fncbExpand(int32_t n) {
 bool cSmilPlayer::fncbAllowed(cElementContainer* par) {
   const cElementData* record = fncRecordOf(par);
   if (!record) {
-    subReportError(6, "System-required test");
+    subReportError(eSmilError::InternalData, "System-required test");
     return false;
   }
   if (!record->fncAttributeExists("system-required")) return true;
@@ -276,7 +283,7 @@ bool cSmilPlayer::fncbAllowed(cElementContainer* par) {
 void cSmilPlayer::subAnnounce(cElementContainer* node) {
   const cElementData* record = fncRecordOf(node);
   if (!record) {
-    subReportError(6, "Check for id");
+    subReportError(eSmilError::InternalData, "Check for id");
     return;
   }
   if (mListener) mListener->evNewMedia(*record);
@@ -291,17 +298,17 @@ void cSmilPlayer::subMakeCurrent(int32_t n) {
 
 bool cSmilPlayer::fncGotoParByNumber(int32_t ilParNumber) {
   if (ilParNumber > lParListCount()) {
-    subReportError(4, "Goto par");
+    subReportError(eSmilError::LastPar, "Goto par");
     return false;
   }
   if (ilParNumber < 1) {
-    subReportError(5, "Goto par");
+    subReportError(eSmilError::FirstPar, "Goto par");
     return false;
   }
   if (!fncbExpand(ilParNumber)) return false;
   subMakeCurrent(ilParNumber);
   if (!fncbAllowed(clsCurrentPar)) {
-    subReportError(3, "Goto par");
+    subReportError(eSmilError::SystemRequired, "Goto par");
     return false;
   }
   return true;
@@ -313,7 +320,7 @@ bool cSmilPlayer::fncGotoElementContainerByFileAndID(std::string_view isFile,
   const std::string key = fncFoldCase(isFile);
   const cParList::cBlock* block = mList->fncFirstBlock(key);
   if (!block) {
-    subReportError(1, kLocation);
+    subReportError(eSmilError::FileOrData, kLocation);
     return false;
   }
   // Every registration of a file holds the same pars, so the first one answers for all.
@@ -321,7 +328,7 @@ bool cSmilPlayer::fncGotoElementContainerByFileAndID(std::string_view isFile,
     if (!fncbExpand(block->lStart)) return false;
     block = mList->fncFirstBlock(key);
     if (!block) {
-      subReportError(1, kLocation);
+      subReportError(eSmilError::FileOrData, kLocation);
       return false;
     }
   }
@@ -336,21 +343,21 @@ bool cSmilPlayer::fncGotoElementContainerByFileAndID(std::string_view isFile,
       clsCurrentPar = par;
       clsCurrentElementContainer = node;
       if (!fncbAllowed(par)) {
-        subReportError(3, kLocation);
+        subReportError(eSmilError::SystemRequired, kLocation);
         return false;
       }
       node->subResetAllElements(true);
       return true;
     }
   }
-  subReportError(1, kLocation);
+  subReportError(eSmilError::FileOrData, kLocation);
   return false;
 }
 
 bool cSmilPlayer::fncSetParToFirst() {
   const int32_t n = lCurrentParListItem;
   if (n < 1 || n > lParListCount()) {
-    subReportError(7, "Set par");
+    subReportError(eSmilError::NotInitialized, "Set par");
     return false;
   }
   if (!fncbExpand(n)) return false;
@@ -368,7 +375,7 @@ bool cSmilPlayer::fncSetParToLast() {
 
 cElementData* cSmilPlayer::fncRetrieveCurrentMedia() {
   if (!clsCurrentElementContainer) {
-    subReportError(7, "Retrieve current");
+    subReportError(eSmilError::NotInitialized, "Retrieve current");
     return nullptr;
   }
   if (!fncbIsMediaName(clsCurrentElementContainer->sName)) return nullptr;
@@ -381,7 +388,7 @@ bool cSmilPlayer::fncbStepPar(eDirection direction) {
   for (;;) {
     const int32_t current = std::clamp(lCurrentParListItem, 0, lParListCount());
     if (forward ? current >= lParListCount() : current <= 1) {
-      subReportError(forward ? 4 : 5, location);
+      subReportError(forward ? eSmilError::LastPar : eSmilError::FirstPar, location);
       return false;
     }
     int32_t k = forward ? current + 1 : current - 1;
@@ -397,7 +404,7 @@ bool cSmilPlayer::fncbStepPar(eDirection direction) {
     }
     subMakeCurrent(k);
     if (fncbAllowed(clsCurrentPar)) return true;
-    subReportError(3, location);
+    subReportError(eSmilError::SystemRequired, location);
   }
 }
 
@@ -417,7 +424,7 @@ void cSmilPlayer::subSyncEntryWithPar() {
 
 cElementData* cSmilPlayer::fncStepMedia(eDirection direction, const char* location) {
   if (!clsCurrentElementContainer) {
-    subReportError(7, location);
+    subReportError(eSmilError::NotInitialized, location);
     return nullptr;
   }
   const bool forward = direction == eDirection::Forward;
@@ -478,7 +485,7 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
                                        std::string_view isToFile) {
   ilTextCount = ilAudioCount = ilCurrentText = ilCurrentAudio = 0;
   if (!clsDTBData) {
-    subReportError(7, "Count text and audio");
+    subReportError(eSmilError::NotInitialized, "Count text and audio");
     return;
   }
   const std::string fromKey = fncFoldCase(isFromFile);
@@ -540,6 +547,9 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
   cElementContainer* node = from;
   bool bolFirst = true;
   bool bolBeenInside = false;
+  // Only what can be heard counts: a par refused by its system-required test is walked (the end
+  // of the stretch may lie in it) but not counted, as the media steps pass it by.
+  bool bolCounting = fncbAllowed(par);
   while (node) {
     if (!bolFirst) {
       if (entryKey == toKey) {
@@ -550,8 +560,12 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
       }
     }
     bolFirst = false;
-    if (fncEqualsIgnoringCase(node->sName, "audio")) ++ilAudioCount;
-    else if (fncEqualsIgnoringCase(node->sName, "text")) ++ilTextCount;
+    if (!bolCounting) {
+    } else if (fncEqualsIgnoringCase(node->sName, "audio")) {
+      ++ilAudioCount;
+    } else if (fncEqualsIgnoringCase(node->sName, "text")) {
+      ++ilTextCount;
+    }
     if (node == clsCurrentElementContainer) {
       ilCurrentAudio = ilAudioCount;
       ilCurrentText = ilTextCount;
@@ -563,6 +577,7 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
     entryKey = mList->fncEntry(entry).block->sKey;
     doc = fncDocumentOf(par);
     node = par;
+    bolCounting = fncbAllowed(par);
   }
 }
 

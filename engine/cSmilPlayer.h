@@ -28,6 +28,9 @@
 //                                       set ("Count text and audio", "Par parser")
 //   8 "Smil file not valid"            not raised here
 //
+// Counting (subCountTextAndAudio) passes over refused pars as the media steps do, so a count
+// and a step of the same number of phrases meet on the same clip.
+//
 // A SMIL file that fails to expand loses its entry; stepping on skips to the entry after it, so
 // continuous play passes over a broken file (each failure is still reported).
 
@@ -47,6 +50,18 @@ class cDTBData;
 class cElementContainer;
 class cElementData;
 class cFileData;
+
+// The numbers of the error table above.
+enum class eSmilError : int32_t {
+  FileOrData = 1,
+  IdNotFound = 2,
+  SystemRequired = 3,
+  LastPar = 4,
+  FirstPar = 5,
+  InternalData = 6,
+  NotInitialized = 7,
+  InvalidSmil = 8,
+};
 
 // One entry of the par list as fncRetrieveParItem gives it.
 struct cParItem {
@@ -75,6 +90,8 @@ class cSmilPlayer {
   std::string sErrorMsg;
   int32_t lErrorNumber = 0;
   std::string sErrorLocation;
+  // While evError is raised: the SMIL file (as registered) that failed to expand; "" otherwise.
+  std::string sErrorFile;
 
   int32_t lParListCount() const { return mList->lCount(); }
 
@@ -115,6 +132,17 @@ class cSmilPlayer {
                             std::string_view isFromFile, const std::vector<std::string>& isToID,
                             std::string_view isToFile);
 
+  // Where the cursor stands, to come back to after a move that is given up.
+  struct cCursor {
+    cElementContainer* clsPar = nullptr;
+    cElementContainer* clsNode = nullptr;
+    int32_t lEntry = 0;
+  };
+  cCursor fncCursor() const;
+  // Puts the cursor back without announcing anything; the entry is found again when files were
+  // expanded or dropped meanwhile.
+  void subRestoreCursor(const cCursor& iCursor);
+
   // Copies the file set, the par list, the cursor, the four switches and the error fields into
   // another player, whose cursor then moves on its own. The copy keeps its own listener.
   void subCopyMeTo(cSmilPlayer& iclsCopy) const;
@@ -122,6 +150,9 @@ class cSmilPlayer {
   void subPasteParlistItem(std::string_view isSmilFile, cElementContainer* iclsPar);
 
   void subReportError(int32_t ilErrorNumber, std::optional<std::string_view> isErrorLocation = {});
+  void subReportError(eSmilError ienError, std::optional<std::string_view> isErrorLocation = {}) {
+    subReportError(static_cast<int32_t>(ienError), isErrorLocation);
+  }
 
   // The document whose tree holds the node; the record of the node's start tag.
   static cFileData* fncDocumentOf(const cElementContainer* node);
@@ -136,6 +167,7 @@ class cSmilPlayer {
   bool fncbCollectPars(cFileData& doc, std::vector<cElementContainer*>& pars, bool& bolHasSeq);
   bool fncbRewriteSeqAsPar(cFileData*& doc, cElementContainer* seq);
   cFileData* fncFindDocument(std::string_view isSmilFile) const;
+  std::string fncFileNameOnDisk(const std::string& isSmilFile) const;
   bool fncbAllowed(cElementContainer* par);
   void subAnnounce(cElementContainer* node);
   void subMakeCurrent(int32_t n);

@@ -13,6 +13,7 @@
 #include "markup/cDTBData.h"
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cVirtualClock.h"
+#include "platform/drives/cDrives.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
 #include "queue/cMessageQueue.h"
@@ -36,27 +37,51 @@ int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs) {
   return std::clamp(ticks, 1, kLongestFastStepMs / tickMs) * tickMs;
 }
 
-// The folder and the NCC file of a book given as its folder or as its NCC.
-bool fncbFindNcc(const std::string& given, std::string& folder, std::string& ncc) {
+// The folder and the NCC file of a book given as its folder or as its NCC; on failure `why`
+// says what is wrong with it.
+bool fncbFindNcc(const std::string& given, std::string& folder, std::string& ncc, std::string& why) {
   std::error_code ec;
   std::filesystem::path path = given;
   if (auto real = fncResolvePathIgnoringCase(path)) path = *real;
-  if (std::filesystem::is_regular_file(path, ec)) {
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (ec) {
+    why = "\"" + given + "\": " + ec.message();
+    return false;
+  }
+  if (std::filesystem::is_regular_file(status)) {
     folder = path.parent_path().empty() ? "." : path.parent_path().string();
     ncc = path.filename().string();
     return true;
   }
-  if (!std::filesystem::is_directory(path, ec)) return false;
+  if (!std::filesystem::is_directory(status)) {
+    why = "\"" + given + "\": neither a book folder nor an NCC file";
+    return false;
+  }
   folder = path.string();
+  // Listed once, through the iterator, so that a folder that cannot be read says why.
+  std::vector<std::string> names;
+  for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
+    names.push_back(it->path().filename().string());
+  if (ec) {
+    why = "cannot read the folder \"" + given + "\": " + ec.message();
+    return false;
+  }
+  std::sort(names.begin(), names.end());
   for (const char* name : {"ncc.html", "ncc.htm"}) {
-    for (const cFolderEntry& entry : fncListFolder(path)) {
-      if (!entry.bolFolder && fncEqualsIgnoringCase(entry.sName, name)) {
-        ncc = entry.sName;
+    for (const std::string& entry : names) {
+      if (fncEqualsIgnoringCase(entry, name)) {
+        ncc = entry;
         return true;
       }
     }
   }
+  why = "no NCC (ncc.html or ncc.htm) in \"" + given + "\"";
   return false;
+}
+
+// " (file: reason)" when the reader knows the file and the reason of its last error.
+std::string fncDetail(const cNCCReader& reader) {
+  return reader.sErrorDetail.empty() ? std::string() : ": " + reader.sErrorDetail;
 }
 
 }  // namespace
@@ -126,20 +151,18 @@ void cHeadlessPlayer::subPrintPoint(int32_t ilTocItem) {
 void cHeadlessPlayer::evTocPositionChanged(int32_t ilTocItem) { subPrintPoint(ilTocItem); }
 
 void cHeadlessPlayer::evError() {
-  const int32_t number = mReader->lErrorNumber;
-  // The end of the book arrives as the SMIL player's "last par", then as the end of stream.
-  if (number == 1 && mReader->clsSmilPlayer().lErrorNumber == 4) {
+  if (mReader->fncbAtEndOfBook()) {
     mbEnded = true;
     return;
   }
   mbFailed = true;
+  const int32_t number = mReader->lErrorNumber;
   std::string what = "error " + std::to_string(number) + ": " + mReader->sErrorMsg + " (" +
                      mReader->sErrorLocation + ")";
-  if (number == 1) {
-    const cSmilPlayer& smil = mReader->clsSmilPlayer();
+  const cSmilPlayer& smil = mReader->clsSmilPlayer();
+  if (number == 1 && !smil.sErrorMsg.empty() && mReader->sErrorDetail.empty())
     what += ": " + smil.sErrorMsg + " (" + smil.sErrorLocation + ")";
-  }
-  subPrintError(what);
+  subPrintError(what + fncDetail(*mReader));
 }
 
 void cHeadlessPlayer::subProcessQue(cMessageQueue& queue) {
@@ -157,9 +180,9 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   mlPrinted = 0;
   mbEnded = false;
   mbFailed = false;
-  std::string folder, ncc;
-  if (!fncbFindNcc(options.sBookFolder, folder, ncc)) {
-    subPrintError("no NCC (ncc.html or ncc.htm) in \"" + options.sBookFolder + "\"");
+  std::string folder, ncc, why;
+  if (!fncbFindNcc(options.sBookFolder, folder, ncc, why)) {
+    subPrintError(why);
     return 1;
   }
 
@@ -179,7 +202,9 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   timer.subAttach(player);
   cMessageQueue queue;
   queue.subSetDispatcher(this);
+  cDrives drives;
   cNCCReader reader(queue);
+  reader.oDrives = &drives;
   mReader = &reader;
   mPlayer = &player;
   reader.subAddListener(*this);
@@ -197,7 +222,7 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   if (!reader.fncbLoadBook(folder, ncc)) {
     if (reader.lErrorNumber != 0) {
       subPrintError("cannot load \"" + options.sBookFolder + "\": " + reader.sErrorMsg + " (" +
-                    reader.sErrorLocation + ")");
+                    reader.sErrorLocation + ")" + fncDetail(reader));
     } else {
       subPrintError("cannot load \"" + options.sBookFolder +
                     "\": its first navigation point leads to no audio that plays");
@@ -212,7 +237,7 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   }
   if (!reader.fncbPlayTocItem(options.lFrom)) {
     subPrintError("cannot play navigation point " + std::to_string(options.lFrom) + ": " +
-                  reader.sErrorMsg + " (" + reader.sErrorLocation + ")");
+                  reader.sErrorMsg + " (" + reader.sErrorLocation + ")" + fncDetail(reader));
     return finish(1);
   }
   subPrintPoint(options.lFrom);
@@ -233,8 +258,19 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
     }
     const bool idle = player.mlCurrentAudioState != 1 && !queue.hasNext();
     stalled = idle ? stalled + 1 : 0;
+    if (idle && !mbEnded) {
+      // A multi-volume set: this volume has played to the point that lies on the next one.
+      if (const int32_t volume = reader.fnclWaitingForVolume()) {
+        const cDTBData& files = reader.clsDTBData();
+        mOut << "volume " << files.lDiscNumber << " of " << files.lNumberOfDiscs
+             << " ends here; the book goes on on volume " << volume << '\n';
+        player.fncbPause();
+        return finish(mbFailed ? 1 : 0);
+      }
+    }
     if (stalled > kStalledTicks && !mbEnded) {
-      subPrintError("playback stopped before the end of the book");
+      subPrintError("playback stopped before the end of the book, at navigation point " +
+                    std::to_string(reader.lCurrentTocItem));
       return finish(1);
     }
   }

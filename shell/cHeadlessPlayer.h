@@ -11,8 +11,11 @@
 // With --fast the null or WAV sink runs on a virtual clock as fast as the machine allows; the
 // sound card always plays in real time.
 //
+// Errors name the file and the system's reason where the reader knows them. A volume of a
+// multi-volume set plays to the point that lies on another volume, and says which one.
+//
 // Exit status (fncRun):
-//   0  the book played to its end without an error
+//   0  the book (or this volume of it) played to its end without an error
 //   1  the book did not load, point N does not exist or cannot be played, the reader reported
 //      an error while playing (each is written to `err` with its message and location), or
 //      playback stopped before the end of the book

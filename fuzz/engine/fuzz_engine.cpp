@@ -7,9 +7,11 @@
 // audio check of loading. The audio control is a stand-in on fuzz time: nothing is decoded while
 // playing, but opening asks the file system as the real one does.
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -78,10 +80,16 @@ void fncWrite(const std::filesystem::path& path, std::string_view text) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-const std::filesystem::path& fncFolder() {
-  static const std::filesystem::path folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lyn-fuzz-XXXXXX").string();
+// The folder of one fuzzing process, removed when the process ends. It is named after the
+// process, so a run that was killed (and could not clean up) is cleared by the next one.
+class cFuzzFolder {
+ public:
+  cFuzzFolder() {
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    subRemoveLeftovers(temp);
+    std::string pattern = (temp / ("lyn-fuzz-" + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) std::abort();
+    mPath = pattern;
     // A tenth of a second of silence, 8 kHz mono.
     std::string wav = "RIFF";
     auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) wav.push_back(char((v >> (8 * i)) & 0xFF)); };
@@ -92,15 +100,40 @@ const std::filesystem::path& fncFolder() {
     wav += "data";
     u32(1600);
     wav.append(1600, '\0');
-    fncWrite(std::filesystem::path(pattern) / "a.wav", wav);
-    fncWrite(std::filesystem::path(pattern) / "b.smil", kValidSmil);
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(fncFolder(), ec);
-    });
-    return std::filesystem::path(pattern);
-  }();
-  return folder;
+    fncWrite(mPath / "a.wav", wav);
+    fncWrite(mPath / "b.smil", kValidSmil);
+  }
+  ~cFuzzFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(mPath, ec);
+  }
+  cFuzzFolder(const cFuzzFolder&) = delete;
+  cFuzzFolder& operator=(const cFuzzFolder&) = delete;
+
+  const std::filesystem::path& path() const { return mPath; }
+
+ private:
+  // Folders of this target whose process is gone.
+  static void subRemoveLeftovers(const std::filesystem::path& temp) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(temp, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (name.rfind("lyn-fuzz-", 0) != 0) continue;
+      const long pid = std::strtol(name.c_str() + 9, nullptr, 10);
+      if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+        std::error_code ignored;
+        std::filesystem::remove_all(it->path(), ignored);
+      }
+    }
+  }
+
+  std::filesystem::path mPath;
+};
+
+const std::filesystem::path& fncFolder() {
+  // Destroyed at exit like any static object; nothing refers to it after that.
+  static const cFuzzFolder folder;
+  return folder.path();
 }
 
 void fncWalk(cNCCReader& reader, cAudioPlaybackSystem& player, cMessageQueue& queue) {
@@ -125,7 +158,7 @@ void fncWalk(cNCCReader& reader, cAudioPlaybackSystem& player, cMessageQueue& qu
   reader.fncbPlayTocItem(1);
   for (int clip = 0; clip < 200; ++clip) {
     reader.CtlDxm_evEndOfStream();
-    if (reader.lErrorNumber == 1 && reader.clsSmilPlayer().lErrorNumber == 4) break;
+    if (reader.fncbAtEndOfBook()) break;
   }
   player.subDoYourEvents();
   // The SMIL player by itself.

@@ -38,7 +38,7 @@ int64_t fncPlayBookToWav(const std::filesystem::path& book, const std::filesyste
         if (queue.fncgetNextMessageQueueItem()->fncgetMessageName() == "START") player.fncbPlay();
       queue.subclearQue();
       timer.subTick();
-      ended = reader.lErrorNumber == 1 && reader.clsSmilPlayer().lErrorNumber == 4;
+      ended = reader.fncbAtEndOfBook();
     }
     reader.subRemoveListener(recorder);
     if (points) {

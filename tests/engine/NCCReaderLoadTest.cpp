@@ -126,12 +126,17 @@ TEST_F(NCCReaderLoad, CaptionLosesTheSpaceThatEndsARunBeforeAnInlineElement) {
 
 TEST_F(NCCReaderLoad, CaptionAndTitleHaveTheirEntitiesReplaced) {
   smil("a.smil", 1);
-  h.write("ncc.html", fncNcc({NccPoint().href("a.smil#p1").text("&ARING;ngstr&ouml;m &amp; co&shy;")},
-                             "<meta name=\"dc:format\" content=\"Daisy 2.02\" />\n"
-                             "<meta name=\"dc:title\" content=\"Caf&eacute;\" />\n"));
+  h.write("ncc.html",
+          fncNcc({NccPoint().href("a.smil#p1").text("&ARING;ngstr&ouml;m &amp; co&shy;"),
+                  NccPoint().tag("h2").href("a.smil#p1").text(
+                      "&lt;Tom&gt; &#38; &quot;Jerry&quot;&apos;s<b>&#xE5;</b>&amp;aring; &amp;lt; &nbsp;")},
+                 "<meta name=\"dc:format\" content=\"Daisy 2.02\" />\n"
+                 "<meta name=\"dc:title\" content=\"Caf&eacute; &amp; Bar\" />\n"));
   ASSERT_TRUE(h.load());
-  EXPECT_EQ(h.reader->pToc(1)->sCaption, "Ångström &amp; co,");
-  EXPECT_EQ(h.reader->clsDTBData().sTitle, "Café");
+  EXPECT_EQ(h.reader->pToc(1)->sCaption, "Ångström & co,");
+  // Markup references after the table, each decoded once; unknown names stay as written.
+  EXPECT_EQ(h.reader->pToc(2)->sCaption, "<Tom> & \"Jerry\"'så&aring; &lt; &nbsp;");
+  EXPECT_EQ(h.reader->clsDTBData().sTitle, "Café & Bar");
 }
 
 TEST_F(NCCReaderLoad, AVeryLongLinkTextIsCutAtTheCaptionLimit) {

@@ -2,9 +2,30 @@
 
 #include "EngineTestSupport.h"
 #include "markup/cDTBData.h"
+#include "platform/drives/iDrives.h"
+#include "shell/cApplicationState.h"
 
 namespace lyn::testing {
 namespace {
+
+// Every path lies on one drive mounted at `sMountPoint`.
+class cOneDrive final : public iDrives {
+ public:
+  explicit cOneDrive(std::string mountPoint) : sMountPoint(std::move(mountPoint)) {}
+  bool fncbUpdate() override { return false; }
+  const std::vector<cDrive>& fncDrives() const override { return mDrives; }
+  std::string fncDriveOfPath(std::string_view path) const override {
+    asked.emplace_back(path);
+    return sMountPoint;
+  }
+  std::optional<uint64_t> fncFreeSpace(const std::string&) const override { return std::nullopt; }
+
+  std::string sMountPoint;
+  mutable std::vector<std::string> asked;
+
+ private:
+  std::vector<cDrive> mDrives;
+};
 
 // a.smil: p1 0-1 s, p2 1-2 s, p3 3-4 s of a.wav; b.smil: q1 0-1 s, q2 1-2 s of b.wav.
 // Points: 1 heading1 p1, 2 page p2, 3 heading2 p3, 4 heading2 q1, 5 page q2.
@@ -264,6 +285,9 @@ TEST_F(NCCReaderPlayback, AMissingSmilFilePassesOverItsPointsAndPlaysOn) {
   ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
   ASSERT_TRUE(h.runToEnd());
   EXPECT_TRUE(h.recorder->fncbHasError(10, "Delete unused navpoints"));
+  EXPECT_EQ(h.recorder->details, (std::vector<std::string>{
+                                     h.reader->clsDTBData().sWorkPath +
+                                     "missing.smil: No such file or directory"}));
   EXPECT_FALSE(h.reader->pToc(2)->bolNavigable);
   EXPECT_TRUE(h.reader->pToc(3)->bolNavigable);
   EXPECT_EQ(h.audio->heard, 5000);
@@ -376,10 +400,16 @@ TEST_F(NCCReaderPlayback, ResolvesClipSourcesAgainstTheBookFolder) {
   EXPECT_EQ(r.fncConvertPath("http://example.org/x.mp3"), "");
   EXPECT_EQ(r.fncConvertPath("FTP:x.mp3"), "");
   EXPECT_EQ(r.fncConvertPath("A.WAV"), book + "a.wav");  // found ignoring case
-  const std::string absolute = r.fncConvertPath("\\x.mp3");
-  EXPECT_EQ(absolute.front(), '/');
-  EXPECT_EQ(absolute.substr(absolute.size() - 6), "/x.mp3");
-  EXPECT_EQ(absolute.find("//"), std::string::npos);
+  // A leading backslash is the book's drive, as the drive layer names it.
+  EXPECT_EQ(r.fncConvertPath("\\x.mp3"), "/x.mp3");
+  cOneDrive drives("/media/stick");
+  r.oDrives = &drives;
+  EXPECT_EQ(r.fncConvertPath("\\books\\y.mp3"), "/media/stick/books/y.mp3");
+  ASSERT_EQ(drives.asked.size(), 1u);
+  EXPECT_EQ(drives.asked[0] + "/", book);
+  EXPECT_EQ(r.fncConvertPath("/usr/share/lyn-reader/z.mp3"), "/usr/share/lyn-reader/z.mp3");
+  EXPECT_EQ(drives.asked.size(), 1u);
+  r.oDrives = nullptr;
 }
 
 TEST_F(NCCReaderPlayback, ALinkOutsideTheBookFolderIsResolvedAndAMissingFileIsAnError) {
@@ -393,6 +423,158 @@ TEST_F(NCCReaderPlayback, ALinkOutsideTheBookFolderIsResolvedAndAMissingFileIsAn
   EXPECT_TRUE(h.recorder->fncbHasError(9, "ctlDXM_evError"));
   EXPECT_FALSE(h.reader->fncbPlayTocItem(3));
   EXPECT_TRUE(h.reader->fncbPlayTocItem(1));
+}
+
+TEST_F(NCCReaderPlayback, PreviousPhraseAtAFirstParWithoutTextKeepsTheFirstPhrase) {
+  h.write("c.smil", [] {
+    std::vector<SmilPar> pars = {{"r1", "a.wav", "npt=0s", "npt=1s"},
+                                 {"r2", "a.wav", "npt=1s", "npt=2s"}};
+    pars[0].withText = false;
+    return fncSmil(pars);
+  }());
+  h.write("ncc.html", fncNcc({NccPoint().href("c.smil#r1").text("One")}));
+  ASSERT_TRUE(h.load());
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  EXPECT_FALSE(h.reader->fncNavigate(-1, 1, {"audio"}));
+  EXPECT_EQ(h.reader->lErrorNumber, 15);
+  EXPECT_EQ(currentMediaId(), "ar1");
+  EXPECT_DOUBLE_EQ(h.reader->lOCS, 0.0);
+  // A count that runs off the beginning also lands on the first phrase.
+  ASSERT_TRUE(h.reader->fncNavigate(1, 1, {"audio"}));
+  EXPECT_FALSE(h.reader->fncNavigate(-1, 3, {"audio"}));
+  EXPECT_EQ(currentMediaId(), "ar1");
+  EXPECT_DOUBLE_EQ(h.reader->lOCS, 0.0);
+}
+
+TEST_F(NCCReaderPlayback, AMoveBySeveralUnitsThatRunsOutLeavesEverythingAsItWas) {
+  standardNcc();
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  h.pump();
+  const std::vector<int32_t> seeks = h.audio->seeks;
+  // Two second-level headings follow; three are asked for.
+  EXPECT_FALSE(h.reader->fncNavigate(1, 3, {"heading2"}));
+  EXPECT_EQ(h.reader->lErrorNumber, 3);
+  EXPECT_EQ(h.reader->lCurrentTocItem, 1);
+  EXPECT_EQ(currentMediaId(), "ap1");
+  EXPECT_EQ(h.audio->seeks, seeks);
+  // Playing on goes on from the clip that was playing.
+  h.player.fncbPlay();
+  h.run(1500);
+  EXPECT_EQ(currentMediaId(), "ap2");
+  EXPECT_EQ(h.reader->lCurrentTocItem, 2);
+  // Phrases: one more is left after q1, three are asked for.
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(4));
+  h.recorder->toc.clear();
+  EXPECT_FALSE(h.reader->fncNavigate(1, 3, {"audio"}));
+  EXPECT_EQ(h.reader->lErrorNumber, 16);
+  EXPECT_EQ(h.reader->lCurrentTocItem, 4);
+  EXPECT_EQ(currentMediaId(), "aq1");
+  ASSERT_FALSE(h.recorder->toc.empty());
+  EXPECT_EQ(h.recorder->toc.back(), 4);  // the view is told where the reader stands again
+}
+
+TEST_F(NCCReaderPlayback, APositionCountedPastASkippedParIsRestoredToTheSameClip) {
+  h.write("c.smil", fncSmil({{"r1", "a.wav", "npt=0s", "npt=1s"},
+                             {"r2", "a.wav", "npt=1s", "npt=2s", "pagenumber-on"},
+                             {"r3", "a.wav", "npt=2s", "npt=3s"},
+                             {"r4", "a.wav", "npt=3s", "npt=4s"}}));
+  h.write("ncc.html", fncNcc({NccPoint().href("c.smil#r1").text("One")}));
+  ASSERT_TRUE(h.load());
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  ASSERT_TRUE(h.reader->fncNavigate(1, 1, {"audio"}));
+  ASSERT_EQ(currentMediaId(), "ar3");
+  int32_t current = 0, total = 0;
+  h.reader->subCalculatePosition("phrase", current, total);
+  EXPECT_EQ(current, 2);
+  EXPECT_EQ(total, 3);  // what can be heard
+  ASSERT_TRUE(h.reader->fncGotoPosition("c.smil", "r1", current));
+  EXPECT_EQ(currentMediaId(), "ar3");
+}
+
+TEST_F(NCCReaderPlayback, ABrokenAudioFileIsReportedAndContinuousPlayGoesOnAfterIt) {
+  fncWriteText(h.book() / "broken.wav", "RIFF not a wave at all");
+  h.write("c.smil", fncSmil({{"r1", "gone.wav", "npt=0s", "npt=1s"},
+                             {"r2", "gone.wav", "npt=1s", "npt=2s"},
+                             {"r3", "broken.wav", "npt=0s", "npt=1s"}}));
+  h.write("ncc.html", fncNcc({NccPoint().href("a.smil#p1").text("One"),
+                              NccPoint().tag("h2").href("c.smil#r1").text("Gone"),
+                              NccPoint().tag("h2").href("b.smil#q1").text("Four")}));
+  ASSERT_TRUE(h.load());
+  // The fake control opens any file that exists; make the broken one fail as a decoder would.
+  h.audio->durations["broken.wav"] = -1;
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  ASSERT_TRUE(h.runToEnd(60000));
+  EXPECT_EQ(h.audio->heard, 3000 + 2000);  // p1..p3 of a.wav, q1 and q2 of b.wav
+  EXPECT_EQ(std::count(h.recorder->lines.begin(), h.recorder->lines.end(),
+                       "error 9 ctlDXM_evError"),
+            2);  // once for each file that does not play
+  const std::string book = h.reader->clsDTBData().sWorkPath;
+  EXPECT_NE(std::find(h.recorder->details.begin(), h.recorder->details.end(),
+                      book + "gone.wav: No such file or directory"),
+            h.recorder->details.end());
+  EXPECT_NE(std::find(h.recorder->details.begin(), h.recorder->details.end(),
+                      book + "broken.wav: cannot be decoded as audio"),
+            h.recorder->details.end());
+  EXPECT_EQ(tocChanges().back(), 3);
+}
+
+TEST_F(NCCReaderPlayback, LinksWithEscapesAreDecodedOnceWhereTheNameAsWrittenIsMissing) {
+  h.audioFile("my book.wav", 2);
+  h.audioFile("Tom & Jerry.wav", 3);
+  h.audioFile("a%41.wav", 4);
+  h.audioFile("aA.wav", 5);
+  h.audioFile("100%.wav", 6);
+  h.write("my smil.smil", fncSmil({{"s1", "my%20book.wav", "npt=0s", "npt=1s"},
+                                   {"s2", "Tom &amp; Jerry.wav", "npt=0s", "npt=1s"},
+                                   {"s3", "a%2541.wav", "npt=0s", "npt=1s"},
+                                   {"s4", "100%.wav", "npt=0s", "npt=1s"}}));
+  h.write("ncc.html", fncNcc({NccPoint().href("my%20smil.smil#s1").text("One")}));
+  ASSERT_TRUE(h.load());
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  ASSERT_TRUE(h.runToEnd(60000));
+  const std::string book = h.reader->clsDTBData().sWorkPath;
+  EXPECT_EQ(h.audio->opened, (std::vector<std::string>{book + "my book.wav", book + "Tom & Jerry.wav",
+                                                       book + "a%41.wav", book + "100%.wav"}));
+  EXPECT_EQ(h.audio->heard, 4000);
+}
+
+TEST_F(NCCReaderPlayback, TheEndOfTheBookIsSaidPlainly) {
+  standardNcc();
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(4));
+  EXPECT_FALSE(h.reader->fncbAtEndOfBook());
+  ASSERT_TRUE(h.runToEnd());
+  EXPECT_TRUE(h.reader->fncbAtEndOfBook());
+  EXPECT_EQ(h.reader->lErrorNumber, 1);  // the numbers stay as they were
+  EXPECT_EQ(h.reader->clsSmilPlayer().lErrorNumber, 4);
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  EXPECT_FALSE(h.reader->fncbAtEndOfBook());
+  // Running out of headings is no end of the book.
+  EXPECT_FALSE(h.reader->fncNavigate(1, 9, {"heading1"}));
+  EXPECT_FALSE(h.reader->fncbAtEndOfBook());
+}
+
+TEST_F(NCCReaderPlayback, TheSpeedChangeFlagFollowsTheSpeedStageOfEachOpenedFile) {
+  standardNcc();
+  cApplicationState state(nullptr, "/nowhere");
+  h.reader->oApplicationState = &state;
+  h.audio->usingVari = true;
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(1));
+  EXPECT_TRUE(state.bolSpeedChangeAvailable);
+  EXPECT_TRUE(h.reader->bolIsUsingVari);
+  h.audio->usingVari = false;
+  ASSERT_TRUE(h.reader->fncbPlayTocItem(4));  // another file
+  EXPECT_FALSE(state.bolSpeedChangeAvailable);
+  h.reader->oApplicationState = nullptr;
+}
+
+TEST_F(NCCReaderPlayback, AnAbsoluteOrFileSourceIsAPath) {
+  standardNcc();
+  TempFolder elsewhere;
+  fncWriteToneWav(elsewhere / "prompt.wav", 1, 4000);
+  const std::string absolute = (elsewhere / "prompt.wav").string();
+  EXPECT_EQ(h.reader->fncConvertPath(absolute), absolute);
+  EXPECT_EQ(h.reader->fncConvertPath("file://" + absolute), absolute);
+  EXPECT_EQ(h.reader->fncConvertPath("FILE://localhost" + absolute), absolute);
 }
 
 }  // namespace
