@@ -136,29 +136,9 @@ std::string fncDecodeFolderLink(std::string_view link) {
   return out;
 }
 
-std::string fncAudioSrc(std::string_view path) {
-  std::string out;
-  out.reserve(path.size());
-  for (const char c : path) {
-    if (c == '"') out += "&quot;";
-    else out += c;
-  }
-  return out;
-}
+std::string fncAudioSrc(std::string_view path) { return fncEncodeFolderLink(path); }
 
-std::string fncAudioPathOfSrc(std::string_view src) {
-  std::string out;
-  out.reserve(src.size());
-  for (size_t i = 0; i < src.size(); ++i) {
-    if (src.substr(i, 6) == "&quot;") {
-      out += '"';
-      i += 5;
-    } else {
-      out += src[i];
-    }
-  }
-  return out;
-}
+std::string fncAudioPathOfSrc(std::string_view src) { return fncDecodeFolderLink(src); }
 
 std::string fncNumberText(double seconds) {
   char buffer[32];

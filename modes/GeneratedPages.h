@@ -14,9 +14,9 @@
 //     and "/" is percent-escaped (fncEncodeFolderLink), so that any folder name (spaces, "#",
 //     "%", quotes, names that are not UTF-8) survives the page's charset and decodes exactly once
 //     to the same bytes (fncDecodeFolderLink);
-//   - audio paths are written as the engine opens them: only '"' is escaped. Its markup is read
-//     as written, so a path that holds '"' or bytes that are not UTF-8 is written but its clip
-//     will not play (the title is then shown and not spoken).
+//   - audio paths are percent-escaped the same way (fncAudioSrc): the engine opens a src as
+//     written, else decoded once, so every UTF-8 path plays; one with bytes that are no UTF-8
+//     reads back exactly but its clip does not play (the title is then shown, not spoken).
 
 #include <cstdint>
 #include <optional>
@@ -42,9 +42,8 @@ std::string fncEncodeFolderLink(std::string_view folder);
 // Every "%XX" back to its byte, exactly once; any other character is copied.
 std::string fncDecodeFolderLink(std::string_view link);
 
-// An audio path as written in a src value: '"' escaped, nothing else.
+// An audio path as written in a src value (fncEncodeFolderLink), and back.
 std::string fncAudioSrc(std::string_view path);
-// Undoes fncAudioSrc.
 std::string fncAudioPathOfSrc(std::string_view src);
 
 // Seconds in their shortest text form ("1.5", "12", "0.25").

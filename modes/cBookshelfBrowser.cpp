@@ -17,7 +17,6 @@
 #include "modes/GeneratedPages.h"
 #include "modes/iDialogs.h"
 #include "modes/iMainWindow.h"
-#include "platform/files/Charsets.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
 #include "platform/storage/cAtomicFile.h"
@@ -281,15 +280,9 @@ void cBookshelfBrowser::subReadSavedList() {
     entry.sFolder = fncWithTrailingSeparator(std::move(entry.sFolder));
     entry.sTitle = pages::fncUnescapeMarkup(fncTextAfter(*content, n + 1));
     if (const auto it = clips.find(fncFoldCase(h1->fncAttrContentWOQ("id"))); it != clips.end()) {
-      // The page was read as UTF-8: a folder that is no UTF-8 comes back repaired in the path.
       const std::string path = pages::fncAudioPathOfSrc(it->second.sSrc);
-      const std::string readFolder = fncRepairUtf8(entry.sFolder);
-      if (path.starts_with(entry.sFolder))
-        entry.sTitleAudioFile = path.substr(entry.sFolder.size());
-      else if (path.starts_with(readFolder))
-        entry.sTitleAudioFile = path.substr(readFolder.size());
-      else
-        entry.sTitleAudioFile = path;
+      entry.sTitleAudioFile =
+          path.starts_with(entry.sFolder) ? path.substr(entry.sFolder.size()) : path;
       std::string begin = it->second.sBegin, end = it->second.sEnd;
       entry.dClipBegin = fncParseClockValue(begin);
       entry.dClipEnd = fncParseClockValue(end);

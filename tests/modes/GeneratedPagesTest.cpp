@@ -25,9 +25,9 @@ TEST(GeneratedPagesTest, FolderLinksDecodeExactlyOnceToTheSameBytes) {
   EXPECT_EQ(fncDecodeFolderLink("%zz%41"), "%zzA");
 }
 
-TEST(GeneratedPagesTest, AudioPathsKeepEverythingButTheQuote) {
-  EXPECT_EQ(fncAudioSrc("/b/Tom & Jerry's \"x\"/a.mp3"), "/b/Tom & Jerry's &quot;x&quot;/a.mp3");
-  EXPECT_EQ(fncAudioPathOfSrc(fncAudioSrc("/b/\"x\"/a.mp3")), "/b/\"x\"/a.mp3");
+TEST(GeneratedPagesTest, AudioPathsAreEscapedLikeFolders) {
+  EXPECT_EQ(fncAudioSrc("/b/Tom & Jerry's \"x\"/a.mp3"), "/b/Tom%20%26%20Jerry%27s%20%22x%22/a.mp3");
+  EXPECT_EQ(fncAudioPathOfSrc(fncAudioSrc("/b/\"x\" %41\xFF/a.mp3")), "/b/\"x\" %41\xFF/a.mp3");
   EXPECT_EQ(fncAudioElement("/p/a.mp3", 1.5, 12, "t1"),
             "          <audio src=\"/p/a.mp3\" clip-begin=\"npt=1.5\" clip-end=\"npt=12\" id=\"t1\"/>\r\n");
   EXPECT_EQ(fncNumberText(0.1 + 0.2), "0.30000000000000004");
