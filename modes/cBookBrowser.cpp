@@ -69,7 +69,10 @@ void cBookBrowser::subSay(std::vector<PromptItem> items) {
 }
 
 std::unique_ptr<cNCCReader> cBookBrowser::fncNewReader() {
-  return std::make_unique<cNCCReader>(mServices.app.queue());
+  auto reader = std::make_unique<cNCCReader>(mServices.app.queue());
+  reader->oApplicationState = &mServices.app;
+  reader->oDrives = &mServices.disk.fncDrives();
+  return reader;
 }
 
 void cBookBrowser::subDiscardReader() {
@@ -524,7 +527,9 @@ void cBookBrowser::clsNCCReader_evAutomaticMovement() {
 void cBookBrowser::clsNccReader_evError() {
   if (!mReader) return;
   const int32_t number = mReader->lErrorNumber;
-  if (number == 1 && mReader->clsSmilPlayer().lErrorNumber == 4) {
+  const int32_t smilError = mReader->clsSmilPlayer().lErrorNumber;
+  if (number == 1 && (smilError == 4 || smilError == 5) && mlOwnMoves > 0) return;
+  if (number == 1 && mReader->fncbAtEndOfBook()) {
     // The end of the book arrives twice (the SMIL player's last par, then the end of stream).
     if (mbEndOfBookSaid) return;
     mbEndOfBookSaid = true;

@@ -195,10 +195,14 @@ class cBookBrowser : public iMode {
   // point 1) and posts "START".
   void subResumeReading();
   bool fncbGoto(const cBookmark& iclsPlace);
+  bool fncbArmedClipHolds(const cBookmark& iclsPlace);
+  // Finds the par of the place's SMIL file whose audio clip holds the saved position.
+  bool fncbLocateByAudio(const cBookmark& iclsPlace);
   std::optional<cBookmark> fncCurrentPosition();
   void subStopFFW(bool ibolResume);
   void subFFWStep();
   void subPreviousPhrase();
+  bool fncbNavigate(int32_t ilDirection, int32_t ilCount, int32_t ilUnit);
   bool fncbBookmarkStep(int32_t ilDirection);
   // The current par's audio element (its record) on `player`, or nothing.
   const cElementData* fncCurrentAudio(cSmilPlayer& player);
@@ -241,6 +245,9 @@ class cBookBrowser : public iMode {
   bool mbAutomaticMovementDeferred = false;
   // A reader call whose failure the mode answers itself: its errors are recorded only.
   int32_t mlQuietErrors = 0;
+  // A move of the mode's own: running off either end of the book is answered by the mode, not
+  // announced as the end of the book.
+  int32_t mlOwnMoves = 0;
 };
 
 }  // namespace lyn

@@ -68,20 +68,54 @@ std::optional<cBookmark> cBookBrowser::fncCurrentPosition() {
   return place;
 }
 
+bool cBookBrowser::fncbArmedClipHolds(const cBookmark& iclsPlace) {
+  const double position = iclsPlace.dAudioPosition;
+  return fncbPlayerHasFile() && position >= mReader->lOCS && position < mReader->lOCE &&
+         (iclsPlace.sAudioFile.empty() ||
+          fncEqualsIgnoringCase(fncFileName(mServices.bookPlayer.psFileName()),
+                                iclsPlace.sAudioFile));
+}
+
+bool cBookBrowser::fncbLocateByAudio(const cBookmark& iclsPlace) {
+  if (iclsPlace.dAudioPosition < 0 || iclsPlace.sAudioFile.empty()) return false;
+  cSmilPlayer walker;
+  mReader->clsSmilPlayer().subCopyMeTo(walker);
+  // The count grows while the file's placeholder is expanded.
+  for (int32_t entry = 1; entry <= walker.lParListCount(); ++entry) {
+    if (!fncEqualsIgnoringCase(walker.fncGetParSmilFile(entry), iclsPlace.sSmilFile)) continue;
+    if (!walker.fncGotoParByNumber(entry) || !walker.fncSetParToFirst()) continue;
+    for (const cElementData* media = walker.fncRetrieveNextMedia();
+         media && walker.lCurrentParListItem == entry; media = walker.fncRetrieveNextMedia()) {
+      if (!fncbIsAudio(*media) ||
+          !fncEqualsIgnoringCase(fncFileName(media->fncAttrContentWOQ("src")), iclsPlace.sAudioFile))
+        continue;
+      const double begin = mReader->fncConvertTime(media->fncAttrContentWOQ("clip-begin"));
+      const double end = media->fncAttributeExists("clip-end")
+                             ? mReader->fncConvertTime(media->fncAttrContentWOQ("clip-end"))
+                             : std::numeric_limits<double>::infinity();
+      if (iclsPlace.dAudioPosition < begin || iclsPlace.dAudioPosition >= end) continue;
+      walker.subCopyMeTo(mReader->clsSmilPlayer());
+      mReader->subCountTocPosition();
+      mReader->clsSmilPlayer_evNewMedia(*media);
+      return mReader->fncPlayCurrent();
+    }
+  }
+  return false;
+}
+
 bool cBookBrowser::fncbGoto(const cBookmark& iclsPlace) {
   ++mlQuietErrors;
-  const bool moved =
+  bool moved =
       mReader->fncGotoPosition(iclsPlace.sSmilFile, iclsPlace.sSmilID, iclsPlace.lPhraseNumber);
+  // The phrase number counts the point's phrases; where the count misses the place (pars the
+  // book skips, a book changed since) the clip that holds the saved audio position decides.
+  if (iclsPlace.dAudioPosition >= 0 && (!moved || !fncbArmedClipHolds(iclsPlace)))
+    moved = fncbLocateByAudio(iclsPlace) || moved;
   --mlQuietErrors;
   if (!moved) return false;
-  cAudioPlaybackSystem& player = mServices.bookPlayer;
-  // A position outside the clip now armed (a book changed since) plays the clip from its start.
-  const double position = iclsPlace.dAudioPosition;
-  if (position >= 0 && fncbPlayerHasFile() && position >= mReader->lOCS &&
-      position < mReader->lOCE &&
-      (iclsPlace.sAudioFile.empty() ||
-       fncEqualsIgnoringCase(fncFileName(player.psFileName()), iclsPlace.sAudioFile)))
-    player.pdPosition(position);
+  // A position outside the clip now armed plays that clip from its start.
+  if (iclsPlace.dAudioPosition >= 0 && fncbArmedClipHolds(iclsPlace))
+    mServices.bookPlayer.pdPosition(iclsPlace.dAudioPosition);
   subRunDeferred();
   return true;
 }

@@ -95,9 +95,16 @@ double cBookBrowser::fncTimeCorrection(double idPosition) {
   return idPosition - 2.0 < begin ? begin : idPosition - 2.0;
 }
 
+bool cBookBrowser::fncbNavigate(int32_t ilDirection, int32_t ilCount, int32_t ilUnit) {
+  ++mlOwnMoves;
+  const bool moved = mReader->fncNavigate(ilDirection, ilCount, fncUnitClasses(ilUnit));
+  --mlOwnMoves;
+  return moved;
+}
+
 void cBookBrowser::subPreviousPhrase() {
   const auto back = [this] {
-    if (!mReader->fncNavigate(-1, 1, fncUnitClasses(kUnitPhrase))) subIndicator();
+    if (!fncbNavigate(-1, 1, kUnitPhrase)) subIndicator();
   };
   const cElementData* audio = fncCurrentAudio(mReader->clsSmilPlayer());
   if (!audio || !fncbPlayerHasFile()) {
@@ -140,14 +147,14 @@ void cBookBrowser::subBrowseUnit(int32_t ilDirection, int32_t ilCount) {
     case kUnitPhrase:
       if (direction != 1 && count <= 1) {
         subPreviousPhrase();
-      } else if (!mReader->fncNavigate(direction, count, fncUnitClasses(kUnitPhrase))) {
+      } else if (!fncbNavigate(direction, count, kUnitPhrase)) {
         subIndicator();
       }
       break;
     case kUnitPage:
     case kUnitHeading:
     case kUnitChapter:
-      if (!mReader->fncNavigate(direction, count, fncUnitClasses(enNavMode))) {
+      if (!fncbNavigate(direction, count, enNavMode)) {
         subIndicator();
         subPost("start");
       }
@@ -204,7 +211,7 @@ void cBookBrowser::subFFWStep() {
   const double position = player.pdPosition();
   double from = position;
   const auto moveTo = [&](int32_t direction) {
-    if (!mReader->fncNavigate(direction, 1, fncUnitClasses(kUnitPhrase))) {
+    if (!fncbNavigate(direction, 1, kUnitPhrase)) {
       subIndicator();
       subEndFFW();
       return false;

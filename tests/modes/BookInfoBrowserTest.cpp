@@ -5,7 +5,7 @@
 
 #include <regex>
 
-#include "ModeTestRig.h"
+#include "PagesTestRig.h"
 #include "modes/cBookInfoBrowser.h"
 
 namespace lyn::testing {
@@ -52,7 +52,7 @@ class BookInfoTest : public ::testing::Test {
     return out;
   }
 
-  cModeTestRig rig;
+  cPagesTestRig rig;
 };
 
 TEST_F(BookInfoTest, TheItemsDescribeTheBookAndThePosition) {

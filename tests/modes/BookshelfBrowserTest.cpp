@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ModeTestRig.h"
+#include "PagesTestRig.h"
 #include "modes/GeneratedPages.h"
 #include "modes/cBookshelfBrowser.h"
 #include "shell/ModuleServices.h"
@@ -28,12 +28,12 @@ class BookshelfTest : public ::testing::Test {
     return out;
   }
 
-  cModeTestRig rig;
+  cPagesTestRig rig;
 };
 
 TEST_F(BookshelfTest, BooksAtTheRootsOfTwoDrivesAreListedAndTheFirstIsSpokenWithItsNumber) {
-  cModeTestRig::writeBook(rig.addDrive("A"), "Alpha");
-  cModeTestRig::writeBook(rig.addDrive("B"), "Beta");
+  cPagesTestRig::writeBook(rig.addDrive("A"), "Alpha");
+  cPagesTestRig::writeBook(rig.addDrive("B"), "Beta");
   auto shelf = newShelf();
   shelf->subShowBookList();
 
@@ -65,7 +65,7 @@ TEST_F(BookshelfTest, BooksAtTheRootsOfTwoDrivesAreListedAndTheFirstIsSpokenWith
 
 TEST_F(BookshelfTest, TheSameBookFoundTwiceInAnyCaseIsOneEntry) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(a, "Alpha");
   auto shelf = newShelf();
   shelf->subAddEntry({a + "/", "Alpha", "a.wav", 0, 1});
   shelf->subAddEntry({a, "ALPHA", "a.wav", 0, 1});
@@ -76,14 +76,14 @@ TEST_F(BookshelfTest, TheSameBookFoundTwiceInAnyCaseIsOneEntry) {
 
 TEST_F(BookshelfTest, TheLastBookReadAndTheBooksOfADiscInfoPageAreFound) {
   const std::string d = rig.addDrive("D", eDriveType::CdRom);
-  cModeTestRig::writeBook(fs::path(d) / "one", "One");
-  cModeTestRig::writeBook(fs::path(d) / "sub" / "Two", "Two");
+  cPagesTestRig::writeBook(fs::path(d) / "one", "One");
+  cPagesTestRig::writeBook(fs::path(d) / "sub" / "Two", "Two");
   fncWriteText(fs::path(d) / "DISCINFO.HTML",
                "<html><body><a href=\"one/ncc.html\">1</a> <a href=\"sub/two/NCC.HTML\">2</a>"
                "<a href=\"http://example.org/ncc.html\">web</a><a href=\"gone/ncc.html\">x</a>"
                "</body></html>");
   const fs::path home = rig.drivesRoot / "elsewhere" / "Three";
-  cModeTestRig::writeBook(home, "Three");
+  cPagesTestRig::writeBook(home, "Three");
   rig.app.sLastBookRead = home.string();
 
   auto shelf = newShelf();
@@ -93,7 +93,7 @@ TEST_F(BookshelfTest, TheLastBookReadAndTheBooksOfADiscInfoPageAreFound) {
 
 TEST_F(BookshelfTest, TheGeneratedFilesAreWrittenExactly) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(a, "Alpha");
   auto shelf = newShelf();
   shelf->subShowBookList();
 
@@ -136,7 +136,7 @@ TEST_F(BookshelfTest, BookTwelveOfTwelveSpeaksItsNumberThenItsTitle) {
   const std::string a = rig.addDrive("A");
   auto shelf = newShelf();
   for (int n = 1; n <= 12; ++n) {
-    cModeTestRig::writeBook(fs::path(a) / ("b" + std::to_string(n)), "Book " + std::to_string(n));
+    cPagesTestRig::writeBook(fs::path(a) / ("b" + std::to_string(n)), "Book " + std::to_string(n));
     ASSERT_TRUE(shelf->fncbAddBookFromFolder(a + "/b" + std::to_string(n)));
   }
   shelf->subRebuildAndShow();
@@ -155,9 +155,9 @@ TEST_F(BookshelfTest, BookTwelveOfTwelveSpeaksItsNumberThenItsTitle) {
 }
 
 TEST(BookshelfWithoutPromptAudioTest, OnlyTheTitleClipIsWritten) {
-  cModeTestRig rig(false);
+  cPagesTestRig rig(false);
   ASSERT_FALSE(rig.prompts.IsAudio);
-  cModeTestRig::writeBook(rig.addDrive("A"), "Alpha");
+  cPagesTestRig::writeBook(rig.addDrive("A"), "Alpha");
   cBookshelfBrowser shelf(rig.services, rig.reading, rig.reading);
   shelf.subShowBookList();
   const std::string smil = rig.readData("booklist.smil");
@@ -174,7 +174,7 @@ TEST_F(BookshelfTest, HostileTitlesAndFolderNamesSurviveTheFilesAndARestart) {
   const std::vector<std::string> folders = {a + "/Tom's Books/", a + "/A #1 100% x%20y/",
                                             a + "/Gr\xC3\xBC\xC3\x9F" "e/", a + "/raw\xFF\xFE name/"};
   for (size_t n = 0; n < folders.size(); ++n)
-    cModeTestRig::writeBook(folders[n], "Tom &amp; &lt;Jerry&gt; &quot;" + std::to_string(n) + "&quot; &#39;s");
+    cPagesTestRig::writeBook(folders[n], "Tom &amp; &lt;Jerry&gt; &quot;" + std::to_string(n) + "&quot; &#39;s");
   auto shelf = newShelf();
   for (const std::string& folder : folders) ASSERT_TRUE(shelf->fncbAddBookFromFolder(folder));
   shelf->subRebuildAndShow();
@@ -214,8 +214,8 @@ TEST_F(BookshelfTest, AFolderNamedWithEscapesIsDecodedOnceWhenChosen) {
   const std::string a = rig.addDrive("A");
   const std::string literal = a + "/x%20y/";
   const std::string spaced = a + "/x y/";
-  cModeTestRig::writeBook(literal, "Literal");
-  cModeTestRig::writeBook(spaced, "Spaced");
+  cPagesTestRig::writeBook(literal, "Literal");
+  cPagesTestRig::writeBook(spaced, "Spaced");
   auto shelf = newShelf();
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(literal));
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(spaced));
@@ -226,9 +226,9 @@ TEST_F(BookshelfTest, AFolderNamedWithEscapesIsDecodedOnceWhenChosen) {
 }
 
 TEST_F(BookshelfTest, ChoosingAnEntryOpensItInTheReadingMode) {
-  cModeTestRig::writeBook(rig.addDrive("A"), "Alpha");
+  cPagesTestRig::writeBook(rig.addDrive("A"), "Alpha");
   const std::string b = rig.addDrive("B");
-  cModeTestRig::writeBook(b, "Beta");
+  cPagesTestRig::writeBook(b, "Beta");
   auto shelf = newShelf();
   rig.speed.subSetSpeed(7);
   shelf->subShowBookList();
@@ -252,7 +252,7 @@ TEST_F(BookshelfTest, ChoosingAnEntryOpensItInTheReadingMode) {
 
 TEST_F(BookshelfTest, ABookThatFailsToOpenSaysSoAndTheListPlaysOn) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(a, "Alpha");
   auto shelf = newShelf();
   shelf->subShowBookList();
   fs::remove(fs::path(a) / "ncc.html");
@@ -271,8 +271,8 @@ TEST_F(BookshelfTest, ABookThatFailsToOpenSaysSoAndTheListPlaysOn) {
 
 TEST_F(BookshelfTest, ABookWhoseFolderWentLeavesTheListAndTheListSurvivesARestart) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(fs::path(a) / "x", "X");
-  cModeTestRig::writeBook(fs::path(a) / "y", "Y");
+  cPagesTestRig::writeBook(fs::path(a) / "x", "X");
+  cPagesTestRig::writeBook(fs::path(a) / "y", "Y");
   auto shelf = newShelf();
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(a + "/x"));
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(a + "/y"));
@@ -285,8 +285,8 @@ TEST_F(BookshelfTest, ABookWhoseFolderWentLeavesTheListAndTheListSurvivesARestar
 
 TEST_F(BookshelfTest, DeletingAsksFirstAndTheDeletedBookStaysGoneAfterARestart) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(fs::path(a) / "x", "X");
-  cModeTestRig::writeBook(fs::path(a) / "y", "Y");
+  cPagesTestRig::writeBook(fs::path(a) / "x", "X");
+  cPagesTestRig::writeBook(fs::path(a) / "y", "Y");
   auto shelf = newShelf();
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(a + "/x"));
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(a + "/y"));
@@ -319,7 +319,7 @@ TEST_F(BookshelfTest, DeletingAsksFirstAndTheDeletedBookStaysGoneAfterARestart) 
 
 TEST_F(BookshelfTest, ABookChosenInTheFileDialogIsAdded) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(fs::path(a) / "deep" / "er", "Chosen");
+  cPagesTestRig::writeBook(fs::path(a) / "deep" / "er", "Chosen");
   auto shelf = newShelf();
   shelf->subShowBookList();
   EXPECT_EQ(shelf->lBookCount(), 0);
@@ -336,7 +336,7 @@ TEST_F(BookshelfTest, ABookChosenInTheFileDialogIsAdded) {
 
 TEST_F(BookshelfTest, TheExtendedSearchFindsABookThreeFoldersDeepAndAnnouncesIt) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(fs::path(a) / "one" / "two" / "three", "Deep");
+  cPagesTestRig::writeBook(fs::path(a) / "one" / "two" / "three", "Deep");
   fs::create_directories(fs::path(a) / "zzz");
   auto shelf = newShelf();
   shelf->subShowBookList();
@@ -376,7 +376,7 @@ TEST_F(BookshelfTest, TheSearchCaptionStartsAgainAtItsLimit) {
 
 TEST_F(BookshelfTest, ABookWhoseFirstClipDoesNotPlayIsNotListed) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(fs::path(a) / "broken", "Broken");
+  cPagesTestRig::writeBook(fs::path(a) / "broken", "Broken");
   fncWriteText(fs::path(a) / "broken" / "a.wav", "not a wav");
   auto shelf = newShelf();
   EXPECT_FALSE(shelf->fncbAddBookFromFolder(a + "/broken"));
@@ -387,8 +387,8 @@ TEST_F(BookshelfTest, ABookWhoseFirstClipDoesNotPlayIsNotListed) {
 TEST_F(BookshelfTest, TheSearchSkipsNetworkDrivesWithoutChangingTheTimersDriveList) {
   const std::string a = rig.addDrive("A");
   const std::string net = rig.addDrive("Net", eDriveType::Network);
-  cModeTestRig::writeBook(fs::path(net) / "x", "Remote");
-  cModeTestRig::writeBook(fs::path(a) / "x", "Local");
+  cPagesTestRig::writeBook(fs::path(net) / "x", "Remote");
+  cPagesTestRig::writeBook(fs::path(a) / "x", "Local");
   rig.disk.fncScanDrives(true, false);
   const auto before = rig.disk.gsLastDrives;
   auto shelf = newShelf();
@@ -400,9 +400,9 @@ TEST_F(BookshelfTest, TheSearchSkipsNetworkDrivesWithoutChangingTheTimersDriveLi
 
 TEST_F(BookshelfTest, EscapeDuringTheSearchKeepsWhatWasFound) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(fs::path(a) / "a", "First");
-  cModeTestRig::writeBook(fs::path(a) / "b" / "x", "Second");
-  cModeTestRig::writeBook(fs::path(a) / "c", "Third");
+  cPagesTestRig::writeBook(fs::path(a) / "a", "First");
+  cPagesTestRig::writeBook(fs::path(a) / "b" / "x", "Second");
+  cPagesTestRig::writeBook(fs::path(a) / "c", "Third");
   auto shelf = newShelf();
   int folders = 0;
   rig.window.onEvents = [&] {
@@ -415,12 +415,12 @@ TEST_F(BookshelfTest, EscapeDuringTheSearchKeepsWhatWasFound) {
 }
 
 TEST_F(BookshelfTest, ADriveThatComesOrGoesRebuildsTheList) {
-  cModeTestRig::writeBook(rig.addDrive("A"), "Alpha");
+  cPagesTestRig::writeBook(rig.addDrive("A"), "Alpha");
   auto shelf = newShelf();
   shelf->subShowBookList();
   EXPECT_EQ(shelf->lBookCount(), 1);
   const std::string b = rig.addDrive("B");
-  cModeTestRig::writeBook(b, "Beta");
+  cPagesTestRig::writeBook(b, "Beta");
   shelf->subDrivesChanged();
   EXPECT_EQ(titles(*shelf), (std::vector<std::string>{"Alpha", "Beta"}));
   rig.drives.remove(b);
@@ -455,7 +455,7 @@ TEST_F(BookshelfTest, TitleClipsPlayWhenTheDataFolderIsOnAnotherDrive) {
   rig.addDrive("Home", eDriveType::Fixed);
   fs::create_directories(rig.drivesRoot / "Home" / "data");
   rig.disk.gsUserDataPath = (rig.drivesRoot / "Home" / "data").string() + "/";
-  cModeTestRig::writeBook(fs::path(a) / "book", "Alpha");
+  cPagesTestRig::writeBook(fs::path(a) / "book", "Alpha");
   auto shelf = newShelf();
   ASSERT_TRUE(shelf->fncbAddBookFromFolder(a + "/book"));
   shelf->subRebuildAndShow();

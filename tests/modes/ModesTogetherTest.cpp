@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ModeTestRig.h"
+#include "PagesTestRig.h"
 #include "modes/GeneratedPages.h"
 #include "modes/cBookBrowser.h"
 #include "modes/cBookInfoBrowser.h"
@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 // The four modes and the mode switches, as far as these scenarios need them.
 class cModes {
  public:
-  explicit cModes(cModeTestRig& r) : rig(r) {}
+  explicit cModes(cPagesTestRig& r) : rig(r) {}
 
   iMode& mode(eModeNumber n) {
     switch (n) {
@@ -84,7 +84,7 @@ class cModes {
     pump();
   }
 
-  cModeTestRig& rig;
+  cPagesTestRig& rig;
   cBookBrowser reading{rig.services};
   cBookshelfBrowser shelf{rig.services, reading};
   cBookInfoBrowser info{rig.services, reading};
@@ -111,14 +111,14 @@ class ModesTogetherTest : public ::testing::Test {
     return modes->reading.bolBookLoaded ? modes->reading.clsNccReader()->clsDTBData().sWorkPath : "";
   }
 
-  cModeTestRig rig;
+  cPagesTestRig rig;
   std::unique_ptr<cModes> modes;
 };
 
 TEST_F(ModesTogetherTest, TheBookshelfListsTwoDrivesBooksAndOpensTheSecond) {
   const std::string a = rig.addDrive("A"), b = rig.addDrive("B");
-  cModeTestRig::writeBook(a, "Alpha");
-  cModeTestRig::writeBook(b, "Beta");
+  cPagesTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(b, "Beta");
   modes->press("BOOKSHELF");
   EXPECT_EQ(modes->current, &modes->shelf);
   EXPECT_EQ(titles(), (std::vector<std::string>{"Alpha", "Beta"}));
@@ -152,8 +152,8 @@ TEST_F(ModesTogetherTest, TheBookshelfListsTwoDrivesBooksAndOpensTheSecond) {
 
 TEST_F(ModesTogetherTest, ABookOnlyTheSearchFoundIsDeletedForGood) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha");
-  cModeTestRig::writeBook(fs::path(a) / "x" / "y" / "z", "Deep");
+  cPagesTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(fs::path(a) / "x" / "y" / "z", "Deep");
   modes->press("BOOKSHELF");
   EXPECT_EQ(titles(), std::vector<std::string>{"Alpha"});
   modes->shelf.subExtendedSearch();
@@ -176,7 +176,7 @@ TEST_F(ModesTogetherTest, ABookOnlyTheSearchFoundIsDeletedForGood) {
 
 TEST_F(ModesTogetherTest, TheInformationPageSpeaksTheOpenBookAndEscapeReturns) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha", 4);
+  cPagesTestRig::writeBook(a, "Alpha", 4);
   ASSERT_TRUE(modes->reading.fncLoadBook(a));
   modes->press("NEWBOOK");
   modes->run(5000);
@@ -203,9 +203,9 @@ TEST_F(ModesTogetherTest, TheInformationPageSpeaksTheOpenBookAndEscapeReturns) {
 
 TEST_F(ModesTogetherTest, TheHelpBookPlaysFromItsStartAndEscapeReturnsToTheBook) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha", 4, 3.0);
+  cPagesTestRig::writeBook(a, "Alpha", 4, 3.0);
   const fs::path helpFolder = rig.program.path() / "help";
-  cModeTestRig::writeBook(helpFolder, "Manual", 3, 1.0);
+  cPagesTestRig::writeBook(helpFolder, "Manual", 3, 1.0);
   fs::rename(helpFolder / "ncc.html", helpFolder / "helpncc.html");
 
   ASSERT_TRUE(modes->reading.fncLoadBook(a));
@@ -254,7 +254,7 @@ TEST_F(ModesTogetherTest, TheHelpBookPlaysFromItsStartAndEscapeReturnsToTheBook)
 
 TEST_F(ModesTogetherTest, WithoutTheHelpBookTheErrorIsSpokenAndReadingGoesOn) {
   const std::string a = rig.addDrive("A");
-  cModeTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(a, "Alpha");
   ASSERT_TRUE(modes->reading.fncLoadBook(a));
   modes->press("NEWBOOK");
   modes->run(500);
@@ -272,7 +272,7 @@ TEST_F(ModesTogetherTest, WithoutTheHelpBookTheErrorIsSpokenAndReadingGoesOn) {
 TEST_F(ModesTogetherTest, AHostileTitleInAnApostropheFolderIsListedSpokenOpenedAndKept) {
   const std::string a = rig.addDrive("A");
   const std::string folder = a + "/Tom's Books/";
-  cModeTestRig::writeBook(folder, "Tom &amp; &lt;Jerry&gt; &quot;Live&quot;");
+  cPagesTestRig::writeBook(folder, "Tom &amp; &lt;Jerry&gt; &quot;Live&quot;");
   modes->press("BOOKSHELF");
   modes->shelf.subExtendedSearch();
   modes->pump();
