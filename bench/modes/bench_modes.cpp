@@ -6,6 +6,10 @@
 // arms the first entry ("START" posted). No book's NCC is loaded. The target is 200 ms.
 //
 // The books, a prompt set and the saved list are made once in LYN_BENCH_WORK_DIR/shelf-<n>.
+//
+// BM_ExtendedSearch searches a drive of 1,110 folders holding 10 books and shows what it found,
+// with the book's NCCs loaded and the finds announced; BM_FindNccs is the bare book search of the
+// same drive, for comparison.
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +23,7 @@
 #include "audio/cAudioPlaybackSystem.h"
 #include "audio/cPhraseAudioHandler.h"
 #include "audio/cVariControl.h"
+#include "disk/cFindFile.h"
 #include "disk/mdlDiskModule.h"
 #include "modes/cBookBrowser.h"
 #include "modes/cBookshelfBrowser.h"
@@ -123,6 +128,13 @@ class cNoDrives final : public iDrives {
   const std::vector<cDrive>& fncDrives() const override { return mDrives; }
   std::string fncDriveOfPath(std::string_view) const override { return "/"; }
   std::optional<uint64_t> fncFreeSpace(const std::string&) const override { return std::nullopt; }
+  void subAdd(const std::string& mountPoint) {
+    cDrive d;
+    d.sMountPoint = mountPoint;
+    d.enDriveType = eDriveType::Fixed;
+    d.bolIsReady = true;
+    mDrives.push_back(d);
+  }
 
  private:
   std::vector<cDrive> mDrives;
@@ -210,5 +222,55 @@ void BM_ShowBookList(benchmark::State& state) {
   state.counters["books"] = listed;
 }
 BENCHMARK(BM_ShowBookList)->Unit(benchmark::kMillisecond);
+
+// Ten folders of ten folders of ten, each with two small files; a book in every hundredth.
+fs::path fncPrepareTree() {
+  const fs::path tree = fs::path(LYN_BENCH_WORK_DIR) / "tree";
+  if (fs::exists(tree / "done")) return tree;
+  int folder = 0;
+  for (int a = 0; a < 10; ++a)
+    for (int b = 0; b < 10; ++b)
+      for (int c = 0; c < 10; ++c) {
+        const fs::path here = tree / ("a" + std::to_string(a)) / ("b" + std::to_string(b)) / ("c" + std::to_string(c));
+        subWrite(here / "notes.txt", "x");
+        subWrite(here / "cover.jpg", "x");
+        if (++folder % 100 == 0) subWriteBook(here, folder);
+      }
+  subWrite(tree / "done", "");
+  return tree;
+}
+
+void BM_ExtendedSearch(benchmark::State& state) {
+  const fs::path work = fncPrepare(fncBookCount());
+  const fs::path tree = fncPrepareTree();
+  cProgram p(work);
+  p.drives.subAdd(tree.string());
+  // A data folder of its own: the saved list of BM_ShowBookList stays as it is.
+  p.disk.gsUserDataPath = (work / "search-data").string() + "/";
+  fs::create_directories(work / "search-data");
+  int32_t found = 0;
+  for (auto _ : state) {
+    cBookshelfBrowser shelf(p.services, p.reading);
+    shelf.subExtendedSearch();
+    found = shelf.lBookCount();
+    state.PauseTiming();
+    p.prompts.subclearQue();
+    p.app.queue().subclearQue();
+    state.ResumeTiming();
+  }
+  state.counters["books"] = found;
+}
+BENCHMARK(BM_ExtendedSearch)->Unit(benchmark::kMillisecond);
+
+void BM_FindNccs(benchmark::State& state) {
+  const fs::path tree = fncPrepareTree();
+  size_t found = 0;
+  for (auto _ : state) {
+    cFindFile search;
+    found = search.fncavntFindNccs(tree.string()).size() - 1;
+  }
+  state.counters["books"] = double(found);
+}
+BENCHMARK(BM_FindNccs)->Unit(benchmark::kMillisecond);
 
 }  // namespace
