@@ -552,8 +552,11 @@ void cBookshelfBrowser::subEscape() {
 std::optional<int32_t> cBookshelfBrowser::fncEntryOfLink(const std::string& isHref,
                                                          const std::string& isParentId) const {
   std::string drive, folder, file, fragment;
+  // A link of the list's own pages ("booklist.smil#book2", also relative) names its entry.
   if (mServices.disk.fncSplitPath(isHref, drive, folder, file, fragment) &&
-      fncbSameFolder(folder, mServices.disk.gsUserDataPath)) {
+      (folder.empty() || fncbSameFolder(folder, mServices.disk.gsUserDataPath)) &&
+      (fncEqualsIgnoringCase(file, kListFile) || fncEqualsIgnoringCase(file, kSmilFile) ||
+       fncEqualsIgnoringCase(file, kContentFile))) {
     if (const auto n = fncBookNumberOf(fragment); n && *n >= 1 && *n <= lBookCount()) return n;
   }
   // The view hands the link with its escapes decoded, as UTF-8 (bytes that were no UTF-8 come

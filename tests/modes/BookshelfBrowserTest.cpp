@@ -250,6 +250,17 @@ TEST_F(BookshelfTest, ChoosingAnEntryOpensItInTheReadingMode) {
   EXPECT_EQ(shelf->sPhraseCount, "2/2");
 }
 
+TEST_F(BookshelfTest, ALinkOfTheListsOwnPagesNamesItsEntry) {
+  const std::string a = rig.addDrive("A"), b = rig.addDrive("B");
+  cPagesTestRig::writeBook(a, "Alpha");
+  cPagesTestRig::writeBook(b, "Beta");
+  auto shelf = newShelf();
+  shelf->subShowBookList();
+  shelf->subClickedOn("booklist.smil#book2", "");
+  shelf->subClickedOn(rig.dataFolder() + "booklist.html#BOOK1", "");
+  EXPECT_EQ(rig.reading.loads, (std::vector<std::string>{b + "/", a + "/"}));
+}
+
 TEST_F(BookshelfTest, ABookThatFailsToOpenSaysSoAndTheListPlaysOn) {
   const std::string a = rig.addDrive("A");
   cPagesTestRig::writeBook(a, "Alpha");
