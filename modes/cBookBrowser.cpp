@@ -724,7 +724,7 @@ void cBookBrowser::subGotoPage() {
   if (!fncbAttached()) subAttach();
   subSetUndoPosition();
   mbPositionChanged = true;
-  fncbPlayTocItemAndShow(point);
+  if (!fncbPlayTocItemAndShow(point)) subIndicator();
 }
 
 void cBookBrowser::subSearch() {
@@ -745,7 +745,7 @@ void cBookBrowser::subSearch() {
   if (!fncbAttached()) subAttach();
   subSetUndoPosition();
   mbPositionChanged = true;
-  fncbPlayTocItemAndShow(point);
+  if (!fncbPlayTocItemAndShow(point)) subIndicator();
 }
 
 }  // namespace lyn

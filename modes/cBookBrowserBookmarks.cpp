@@ -152,8 +152,9 @@ bool cBookBrowser::fncUndo() {
     subAttach();
     msSavedFile.clear();
   }
-  subPausePlayer();
+  // Nothing to undo: reading goes on (the indicator answers).
   if (!mUndo) return false;
+  subPausePlayer();
   const cBookmark target = *mUndo;
   subSetUndoPosition();  // the place being left: a second undo comes back here
   if (!fncbGoto(target)) {

@@ -175,18 +175,7 @@ bool fncWriteBookmarkFile(const std::filesystem::path& path, const BookmarkList&
 }
 
 bool fncSetBookmarkFileAside(const std::filesystem::path& path, std::string* error) {
-  for (int number = 0; number < 1000; ++number) {
-    std::filesystem::path to = path;
-    to += number == 0 ? std::string(".damaged") : ".damaged." + std::to_string(number);
-    std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(to, ec))) continue;
-    std::filesystem::rename(path, to, ec);
-    if (!ec) return true;
-    if (error) *error = "cannot rename " + path.string() + ": " + ec.message();
-    return false;
-  }
-  if (error) *error = "cannot rename " + path.string() + ": every name is taken";
-  return false;
+  return fncSetAside(path, ".damaged", error).has_value();
 }
 
 uint64_t fncFnv1a64(std::string_view text) {

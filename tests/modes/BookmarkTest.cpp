@@ -141,10 +141,12 @@ TEST(Bookmarks, UndoRightAfterLoadingGoesToTheSavedPlace) {
   EXPECT_EQ(rig.place(), "s2.smil#p3");
 }
 
-TEST(Bookmarks, ABookWithoutSavedPlaceCannotUndo) {
+TEST(Bookmarks, ABookWithoutSavedPlaceCannotUndoAndReadingGoesOn) {
   cModeRig rig;
   ASSERT_TRUE(rig.open(rig.make()));
+  rig.run(1);
   EXPECT_FALSE(rig.mode->fncUndo());
+  EXPECT_TRUE(rig.playing());
 }
 
 TEST(BookmarkFiles, ADamagedFileIsSetAsideNotOverwritten) {
