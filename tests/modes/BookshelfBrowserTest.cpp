@@ -164,6 +164,17 @@ TEST(BookshelfWithoutPromptAudioTest, OnlyTheTitleClipIsWritten) {
   EXPECT_EQ(smil.find("id=\"tp"), std::string::npos);
   EXPECT_NE(smil.find("id=\"booktitle1\""), std::string::npos);
   EXPECT_EQ(shelf.clsNccReader()->lNumberOfTocItems(), 1);
+
+  // A title clip that went missing since: the list still loads and shows the book.
+  fs::remove(rig.drivesRoot / "A" / "a.wav");
+  cBookshelfBrowser again(rig.services, rig.reading, rig.reading);
+  rig.pump(nullptr);
+  rig.posted.clear();
+  again.subShowBookList();
+  rig.pump(nullptr);
+  EXPECT_EQ(again.lBookCount(), 1);
+  EXPECT_EQ(rig.count("WAITINGFORBOOKS"), 0u);
+  EXPECT_EQ(rig.count("UPDATEINTERFACE"), 1u);
 }
 
 // A title with markup characters, in folders whose names hold an apostrophe, spaces, "#", "%",
