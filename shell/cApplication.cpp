@@ -18,6 +18,9 @@
 #include "engine/cNCCReader.h"
 #include "markup/cDTBData.h"
 #include "modes/cBookBrowser.h"
+#include "modes/cBookInfoBrowser.h"
+#include "modes/cBookshelfBrowser.h"
+#include "modes/cHelpBrowser.h"
 #include "modes/cModeServices.h"
 #include "modes/iMode.h"
 #include "platform/audio/AudioSinks.h"
@@ -25,7 +28,6 @@
 #include "platform/drives/cDrives.h"
 #include "shell/KeyTables.h"
 #include "shell/ModuleServices.h"
-#include "shell/cDefaultMode.h"
 #include "shell/cDispatcher.h"
 #include "shell/cMainWindow.h"
 #include "shell/cObservedControl.h"
@@ -39,16 +41,6 @@ namespace lyn {
 namespace {
 
 constexpr std::chrono::milliseconds kTick{10};
-
-const char* fncCaptionKey(eModeNumber n) {
-  switch (n) {
-    case eModeNumber::Reading: return "cap_reading";
-    case eModeNumber::Help: return "cap_help";
-    case eModeNumber::Bookshelf: return "cap_bookshelf";
-    case eModeNumber::Information: return "cap_bookinfo";
-  }
-  return "cap_reading";
-}
 
 std::string fncRelativeTo(const std::string& path, const std::string& folder) {
   if (!folder.empty() && path.rfind(folder, 0) == 0) return path.substr(folder.size());
@@ -78,8 +70,15 @@ int cApplication::fnciSignalFd() const { return mSignals ? mSignals->fnciReadFd(
 // --- the modes ---------------------------------------------------------------------------------
 
 std::unique_ptr<iMode> cApplication::fncCreateMode(eModeNumber ienMode) {
-  if (ienMode == eModeNumber::Reading) return std::make_unique<cBookBrowser>(*mServices);
-  return std::make_unique<cDefaultMode>(*mServices, static_cast<int32_t>(ienMode), fncCaptionKey(ienMode));
+  switch (ienMode) {
+    case eModeNumber::Reading: return std::make_unique<cBookBrowser>(*mServices);
+    case eModeNumber::Help: return std::make_unique<cHelpBrowser>(*mServices);
+    case eModeNumber::Bookshelf:
+      return std::make_unique<cBookshelfBrowser>(*mServices, static_cast<cBookBrowser&>(fncMode(eModeNumber::Reading)));
+    case eModeNumber::Information:
+      return std::make_unique<cBookInfoBrowser>(*mServices, fncMode(eModeNumber::Reading));
+  }
+  return nullptr;  // every mode number is above
 }
 
 iMode& cApplication::fncMode(eModeNumber ienMode) {
@@ -133,6 +132,7 @@ bool cApplication::fncbStartUp() {
   mPrompts->subSetPromptListener(this);
   iModeSet& modes = *this;
   mWindow = std::make_unique<cMainWindow>(*mApp, *mPrompts, *mBookPlayer, *mSpeed, modes, mFrontEnd);
+  mWindow->subSetDoEvents([this] { subDoEvents(); });
   mServices = std::make_unique<cModeServices>(
       cModeServices{*mApp, *mPrompts, *mBookPlayer, *mSpeed, *mDisk, *mWindow, *this});
   mDispatcher = std::make_unique<cDispatcher>(cDispatcherParts{
@@ -246,6 +246,17 @@ void cApplication::subTurn(bool ibolInDialog, bool ibolPromptPump) {
     const auto now = std::chrono::steady_clock::now();
     if (next > now) mFrontEnd.subIdle(std::chrono::duration_cast<std::chrono::milliseconds>(next - now));
   }
+}
+
+void cApplication::subDoEvents() {
+  // Inside a long operation: the input due now and one tick, without a pump (the operation
+  // runs inside one).
+  if (!mbInputEnded && !mFrontEnd.fncbTurn(*this)) {
+    mbInputEnded = true;
+    mApp->bolQuit = true;
+  }
+  subCheckSignals();
+  subTick();
 }
 
 void cApplication::subMainLoop() {

@@ -153,6 +153,7 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   // signal, end of input).
   void subTurn(bool ibolInDialog, bool ibolPromptPump);
   void subCheckSignals();
+  void subDoEvents();
   void subTick();
   void subObserve();
   void subReportPlay();

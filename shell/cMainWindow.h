@@ -9,6 +9,7 @@
 // Everything is borrowed from the composition root and outlives the window.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +46,11 @@ class cMainWindow final : public iMainWindow {
   void subUpdateWB() override;
   void subQuitWB() override;
   void subRefresh() override;
+  void subDoEvents() override {
+    if (mDoEvents) mDoEvents();
+  }
+  // What subDoEvents runs: the composition root's input and tick.
+  void subSetDoEvents(std::function<void()> doEvents) { mDoEvents = std::move(doEvents); }
   void subSetBookmarkLabel(std::optional<int32_t> ilBookmark) override;
   void subSetViewChecks(bool ibolNccView) override;
   void subSetEnabled(eSwitchable ienControl, bool ibolEnabled) override;
@@ -120,6 +126,7 @@ class cMainWindow final : public iMainWindow {
   int64_t mlTicks = 0;
   int32_t mlTickCount = 0;
   int32_t mlBlinkCount = 0;
+  std::function<void()> mDoEvents;
 };
 
 }  // namespace lyn
