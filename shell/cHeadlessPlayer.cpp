@@ -1,6 +1,7 @@
 #include "shell/cHeadlessPlayer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <ostream>
@@ -9,6 +10,8 @@
 #include "audio/cAudioPlaybackSystem.h"
 #include "audio/cPhraseAudioHandler.h"
 #include "audio/cPositionCheckTimer.h"
+#include "audio/cVariControl.h"
+#include "audio/iPlaybackSpeed.h"
 #include "engine/cNCCReader.h"
 #include "markup/cDTBData.h"
 #include "platform/audio/AudioSinks.h"
@@ -17,6 +20,7 @@
 #include "platform/drives/cDrives.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
+#include "platform/registry/cRegistry.h"
 #include "queue/cMessageQueue.h"
 
 namespace lyn {
@@ -29,12 +33,13 @@ constexpr int kStalledTicks = 200;
 constexpr int32_t kLongestFastStepMs = 250;
 
 // How far the virtual clock may move at once: whole ticks up to the tick before the end of the
-// clip (the mark, or the end of the file), at least one tick.
-int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs) {
+// clip (the mark, or the end of the file), at least one tick. At `tempo` the file passes that
+// many times faster than the clock.
+int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo) {
   if (player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying || !player.mbAudioFileLoaded)
     return tickMs;
   const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
-  const double ahead = (end - player.pdPosition()) * 1000.0;
+  const double ahead = (end - player.pdPosition()) * 1000.0 / std::max(tempo, 1.0);
   const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
   return std::clamp(ticks, 1, kLongestFastStepMs / tickMs) * tickMs;
 }
@@ -81,6 +86,17 @@ bool fncbFindNcc(const std::string& given, std::string& folder, std::string& ncc
   return false;
 }
 
+// The book player's link to the speed tables: every file it opens gets the current row.
+class cSpeedTableLink final : public iPlaybackSpeed {
+ public:
+  explicit cSpeedTableLink(cVariControl& vari) : mVari(vari) {}
+  bool fncbBookshelfIsCurrent() const override { return false; }
+  void subApplyCurrentSpeed() override { mVari.subSetSpeed(mVari.Speed()); }
+
+ private:
+  cVariControl& mVari;
+};
+
 // " (file: reason)" when the reader knows the file and the reason of its last error.
 std::string fncDetail(const cNCCReader& reader) {
   return reader.sErrorDetail.empty() ? std::string() : ": " + reader.sErrorDetail;
@@ -89,7 +105,8 @@ std::string fncDetail(const cNCCReader& reader) {
 }  // namespace
 
 const char* cHeadlessPlayer::fncUsage() {
-  return "lyn-reader --play BOOK_FOLDER [--from N] [--audio sdl|null|wav:PATH] [--fast]";
+  return "lyn-reader --play BOOK_FOLDER [--from N] [--speed STEP] [--audio sdl|null|wav:PATH] "
+         "[--fast]";
 }
 
 std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
@@ -112,6 +129,19 @@ std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
         return std::nullopt;
       }
       options.lFrom = static_cast<int32_t>(n);
+    } else if (arg == "--speed" && hasValue) {
+      const std::string& value = args[++i];
+      if (options.lSpeed) {
+        error = "--speed is given twice";
+        return std::nullopt;
+      }
+      int32_t step = -1;
+      const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), step);
+      if (failure != std::errc() || end != value.data() + value.size() || step < 0) {
+        error = "--speed needs a step of the speed table (0, 1, ...), not \"" + value + "\"";
+        return std::nullopt;
+      }
+      options.lSpeed = step;
     } else if (arg == "--audio" && hasValue) {
       options.sAudio = args[++i];
       if (options.sAudio != "sdl" && options.sAudio != "null" &&
@@ -197,6 +227,17 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   }
   cVirtualClock clock;
   cVirtualClock* pacing = fast ? &clock : nullptr;
+  // The speed tables as the window has them: the rows of the user's settings.
+  cRegistry settings(options.sSettingsFile.empty() ? cRegistry::fncDefaultFile()
+                                                   : std::filesystem::path(options.sSettingsFile));
+  cVariControl vari(settings);
+  const int32_t step = options.lSpeed.value_or(5);
+  if (step > vari.fnclItems() || !vari.fncRow(step)) {
+    subPrintError("--speed " + std::to_string(step) + ": the speed table has the steps 0 to " +
+                  std::to_string(vari.fnclItems()));
+    return 2;
+  }
+  const double tempo = (*vari.fncRow(step))[0] / 100.0;
   std::unique_ptr<iAudioSink> sink;
   cWavSink* wav = nullptr;  // owned by the player's engine, which keeps a sink that started
   mText = &mOut;
@@ -213,8 +254,11 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   } else {
     sink = fncMakeAudioSink(choice, "", pacing);
   }
+  cSpeedTableLink link(vari);
   cAudioPlaybackSystem player(
-      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(sink)));
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(sink)), &link);
+  vari.subSetBookPlayer(&player);
+  vari.subSetSpeed(step);
   player.plVolume(10);
   cPositionCheckTimer timer(pacing);
   timer.subAttach(player);
@@ -234,6 +278,7 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
       subPrintError("the audio could not be written: " + error);
       status = 1;
     }
+    vari.subSetBookPlayer(nullptr);
     reader.subRemoveListener(*this);
     reader.ctlDXM(nullptr);
     queue.subSetDispatcher(nullptr);
@@ -272,7 +317,7 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
     if (pacing) {
       // As fast as possible: the clock jumps to just before the clip's end in one step, and
       // the last stretch goes in ticks, so an end is noticed within one tick as in real time.
-      clock.subAdvance(fncFastStep(player, timer.fnclInterval()));
+      clock.subAdvance(fncFastStep(player, timer.fnclInterval(), tempo));
       player.subDoYourEvents();
     } else {
       timer.subTick();
