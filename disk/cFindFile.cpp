@@ -12,6 +12,7 @@
 
 #include "platform/drives/PathCompare.h"
 #include "platform/files/TextCase.h"
+#include "platform/files/cFolderHandle.h"
 #include "platform/files/cPathResolver.h"
 
 namespace lyn {
@@ -35,9 +36,9 @@ std::string withoutTrailingSeparators(std::string_view path) {
 }
 
 bool isTrashName(std::string_view name) {
-  if (fncbStartsWithIgnoringCase(name, "recycled") || fncbStartsWithIgnoringCase(name, "recycler")) return true;
-  if (fncbEqualIgnoringCase(name, "$recycle.bin") || fncbEqualIgnoringCase(name, ".trash")) return true;
-  if (!fncbStartsWithIgnoringCase(name, ".trash-") || name.size() == 7) return false;
+  if (fncStartsWithIgnoringAsciiCase(name, "recycled") || fncStartsWithIgnoringAsciiCase(name, "recycler")) return true;
+  if (fncEqualsIgnoringAsciiCase(name, "$recycle.bin") || fncEqualsIgnoringAsciiCase(name, ".trash")) return true;
+  if (!fncStartsWithIgnoringAsciiCase(name, ".trash-") || name.size() == 7) return false;
   return std::all_of(name.begin() + 7, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
@@ -91,31 +92,30 @@ bool isRegularFile(int dirFd, const char* name, unsigned char type) {
 // Lists the open folder `fd` (and closes it), stopping when `abort` becomes set.
 Listing listFolder(int fd, const bool& abort) {
   Listing listing;
-  DIR* dir = ::fdopendir(fd);
+  const cFolderHandle dir(::fdopendir(fd));
   if (!dir) {
     ::close(fd);
     return listing;
   }
   std::vector<std::string> nccs;
   while (!abort) {
-    const dirent* entry = ::readdir(dir);
+    const dirent* entry = ::readdir(dir.get());
     if (!entry) break;
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     unsigned char type = entry->d_type;
     if (type == DT_UNKNOWN) {
       struct stat st {};
-      if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      if (::fstatat(::dirfd(dir.get()), name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
       type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
     }
     if (type == DT_DIR) {
       listing.subfolders.emplace_back(name);
-    } else if (std::string_view(name).size() == kNccName.size() && fncbEqualIgnoringCase(name, kNccName) &&
-               isRegularFile(::dirfd(dir), name, type)) {
+    } else if (std::string_view(name).size() == kNccName.size() && fncEqualsIgnoringAsciiCase(name, kNccName) &&
+               isRegularFile(::dirfd(dir.get()), name, type)) {
       nccs.emplace_back(name);
     }
   }
-  ::closedir(dir);
   std::sort(listing.subfolders.begin(), listing.subfolders.end());
   if (!nccs.empty()) {
     auto exact = std::find(nccs.begin(), nccs.end(), kNccName);

@@ -29,7 +29,7 @@ void warn(const std::string& message) { std::cerr << "lyn-reader: " << message <
 void removeAllIgnoringCase(std::string& text, std::string_view what) {
   size_t pos = 0;
   while (pos + what.size() <= text.size()) {
-    if (fncbEqualIgnoringCase(std::string_view(text).substr(pos, what.size()), what))
+    if (fncEqualsIgnoringAsciiCase(std::string_view(text).substr(pos, what.size()), what))
       text.erase(pos, what.size());
     else
       ++pos;
@@ -43,7 +43,7 @@ bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 // "https:" and "ftp:" forms, and the schemes that never name a file.
 bool isWebLink(std::string_view s) {
   for (std::string_view scheme : {"http:", "https:", "ftp:", "mailto:", "javascript:", "data:"})
-    if (fncbStartsWithIgnoringCase(s, scheme)) return true;
+    if (fncStartsWithIgnoringAsciiCase(s, scheme)) return true;
   if (s.empty() || !isAsciiLetter(s[0])) return false;
   size_t i = 1;
   while (i < s.size() && (isAsciiLetter(s[i]) || isAsciiDigit(s[i]) || s[i] == '+' || s[i] == '-' || s[i] == '.'))
@@ -199,7 +199,7 @@ void mdlDiskModule::subInitUserDataPath() {
       const std::string newPath = mDrives.fncDriveOfPath(defaultPath) == candidate.sMountPoint
                                       ? defaultPath
                                       : fncWithTrailingSeparator(candidate.sMountPoint) + kDataFolderName;
-      if (fncbEqualIgnoringCase(newPath, path)) break;
+      if (fncEqualsIgnoringAsciiCase(newPath, path)) break;
       subCreateFolderPath(newPath);
       if (!fncbFolderUsable(newPath)) continue;
       if (fncbFolderUsable(path)) subMoveFiles(path, newPath);
@@ -265,7 +265,7 @@ bool mdlDiskModule::fncSplitPath(std::string_view pathOrLink, std::string& drive
   }
   for (char& c : s)
     if (c == '\\') c = '/';
-  if (fncbStartsWithIgnoringCase(s, "file://")) s.erase(0, 7);
+  if (fncStartsWithIgnoringAsciiCase(s, "file://")) s.erase(0, 7);
   if (isWebLink(s)) return false;
 
   std::string outFolder;

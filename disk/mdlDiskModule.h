@@ -82,6 +82,9 @@ class mdlDiskModule {
   // Where the data folder goes when the setting is empty.
   std::string sDefaultUserDataPath = fncDefaultUserDataPath();
 
+  // The drives the module reads (the book engine resolves a src from the book's drive with them).
+  const iDrives& fncDrives() const { return mDrives; }
+
   // Free bytes at or below which the data folder is moved.
   static constexpr uint64_t kLowFreeSpace = 999999;
 

@@ -31,15 +31,6 @@ constexpr cPair kTable[] = {
 };
 static_assert(std::size(kTable) == 64);
 
-bool fncbMatchesUpper(std::string_view text, std::string_view reference) {
-  if (text.size() < reference.size()) return false;
-  for (size_t i = 0; i < reference.size(); ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    if (c != reference[i]) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -59,7 +50,7 @@ std::string& cEntityTable::fncReplace(std::string& ioText) const {
   while (at != std::string::npos) {
     const std::string_view rest = std::string_view(ioText).substr(at);
     for (const cEntity& entity : mEntries) {
-      if (!fncbMatchesUpper(rest, entity.sReference)) continue;
+      if (!fncStartsWithIgnoringAsciiCase(rest, entity.sReference)) continue;
       const char next = rest.size() > 1 ? rest[1] : '\0';
       const bool upper = next >= 'A' && next <= 'Z';
       ioText.replace(at, entity.sReference.size(), upper ? entity.sUpper : entity.sLower);

@@ -12,7 +12,6 @@
 #include "markup/cElementContainer.h"
 #include "markup/cElementData.h"
 #include "markup/cFileData.h"
-#include "platform/drives/PathCompare.h"
 #include "platform/drives/iDrives.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
@@ -45,13 +44,6 @@ constexpr std::array<const char*, 17> kErrorMessages = {
     "End of book",
 };
 
-std::string_view fncTrim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::string fncKey(std::string_view file, std::string_view fragment) {
   std::string key = fncFoldCase(file);
   key += '#';
@@ -65,7 +57,7 @@ bool fncbIsAudio(const cElementData* media) {
 
 // The leading number of a rel value ("2" of "2 of 3"); nothing when it does not start with one.
 std::optional<int32_t> fncVolumeOf(std::string_view rel) {
-  rel = fncTrim(rel);
+  rel = fncTrimAsciiSpace(rel);
   int64_t value = 0;
   size_t i = 0;
   for (; i < rel.size() && rel[i] >= '0' && rel[i] <= '9'; ++i) {
@@ -192,8 +184,8 @@ bool cNCCReader::fncbLoadBook(std::string_view vsNccPath, std::string_view vsNcc
 bool cNCCReader::fncbFormatAccepted(cFileData& ncc) {
   for (cElementData* meta = ncc.fncGetElementData(std::string_view("meta")); meta;
        meta = ncc.fncGetNextElementData({"meta"})) {
-    const std::string_view content = fncTrim(meta->fncAttrContentWOQ("content"));
-    const std::string name = fncFoldCase(fncTrim(meta->fncAttrContentWOQ("name")));
+    const std::string_view content = fncTrimAsciiSpace(meta->fncAttrContentWOQ("content"));
+    const std::string name = fncFoldCase(fncTrimAsciiSpace(meta->fncAttrContentWOQ("name")));
     if (fncFoldCase(content.substr(0, 7)) == "daisy 2" &&
         (name == "dc:format" || name == "ncc:format"))
       return true;
@@ -233,17 +225,17 @@ void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
     const std::string href = fncFoldCase(linkRecord->fncAttrContentWOQ("href"));
     const size_t firstHash = href.find('#');
     const size_t lastHash = href.rfind('#');
-    const std::string file(fncTrim(std::string_view(href).substr(0, firstHash)));
+    const std::string file(fncTrimAsciiSpace(std::string_view(href).substr(0, firstHash)));
     const std::string fragment =
         firstHash == std::string::npos ? std::string()
-                                       : std::string(fncTrim(std::string_view(href).substr(lastHash + 1)));
+                                       : std::string(fncTrimAsciiSpace(std::string_view(href).substr(lastHash + 1)));
     // Every SMIL file gets a placeholder in NCC order; a link without a file registers nothing.
     if (!file.empty() && file != lastRegistered) {
       mSmilPlayer.fncInsertFile(file, false);
       lastRegistered = file;
     }
 
-    const std::string cls = fncFoldCase(fncTrim(record->fncAttrContentWOQ("class")));
+    const std::string cls = fncFoldCase(fncTrimAsciiSpace(record->fncAttrContentWOQ("class")));
     int32_t* counter = nullptr;
     if (heading) {
       item->sClass = "heading" + name.substr(1);
@@ -275,8 +267,8 @@ void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
       continue;
     }
 
-    item->sRel = std::string(fncTrim(linkRecord->fncAttrContentWOQ("rel")));
-    item->sID = std::string(fncTrim(record->fncAttrContentWOQ("id")));
+    item->sRel = std::string(fncTrimAsciiSpace(linkRecord->fncAttrContentWOQ("rel")));
+    item->sID = std::string(fncTrimAsciiSpace(record->fncAttrContentWOQ("id")));
     item->sSmilFile = file;
     item->sSmilID = fragment;
     if (item->sSmilFile.empty()) {
@@ -303,7 +295,7 @@ void cNCCReader::subIndexNavpoints() {
     const std::string_view href = record->fncAttrContentWOQ("href");
     const size_t hash = href.find('#');
     if (hash == std::string_view::npos) continue;
-    mTocByLink.emplace(fncKey(fncTrim(href.substr(0, hash)), fncTrim(href.substr(hash + 1))), n);
+    mTocByLink.emplace(fncKey(fncTrimAsciiSpace(href.substr(0, hash)), fncTrimAsciiSpace(href.substr(hash + 1))), n);
   }
 }
 
@@ -341,7 +333,7 @@ std::string cNCCReader::fncBookDrive() {
 std::string cNCCReader::fncComposePath(std::string_view isValue) {
   std::string value(isValue);
   // A file URL names a path of this machine: "file:///x" and "file://localhost/x" give "/x".
-  if (fncbStartsWithIgnoringCase(value, "file:")) {
+  if (fncStartsWithIgnoringAsciiCase(value, "file:")) {
     value.erase(0, 5);
     if (value.rfind("//", 0) == 0) {
       const size_t slash = value.find('/', 2);
@@ -364,7 +356,7 @@ std::string cNCCReader::fncComposePath(std::string_view isValue) {
 }
 
 std::string cNCCReader::fncConvertPath(std::string_view isValue) {
-  if (fncbStartsWithIgnoringCase(isValue, "http:") || fncbStartsWithIgnoringCase(isValue, "ftp:"))
+  if (fncStartsWithIgnoringAsciiCase(isValue, "http:") || fncStartsWithIgnoringAsciiCase(isValue, "ftp:"))
     return {};
   if (!mLastSrc.empty() && isValue == mLastSrc) return mLastPath;
   cPathResolver& resolver = clsDTBData().fncPathResolver();
@@ -421,9 +413,9 @@ bool cNCCReader::fncPlayCurrent() {
   // A missing clip-begin is the start of the file, a missing clip-end its end.
   const std::string_view beginText = audio->fncAttrContentWOQ("clip-begin");
   const std::string_view endText = audio->fncAttrContentWOQ("clip-end");
-  const bool hasEnd = !fncTrim(endText).empty();
+  const bool hasEnd = !fncTrimAsciiSpace(endText).empty();
   const double duration = mAudio->pdDuration();
-  double begin = fncTrim(beginText).empty() ? 0.0 : fncConvertTime(beginText);
+  double begin = fncTrimAsciiSpace(beginText).empty() ? 0.0 : fncConvertTime(beginText);
   double end = hasEnd ? fncConvertTime(endText) : duration;
   if (hasEnd && begin > end) {
     subReportError(eReaderError::InvalidTime, kLocation);
@@ -438,8 +430,7 @@ bool cNCCReader::fncPlayCurrent() {
     mAudio->fncbStopAt(end);
   } else if (!hasEnd) {
     // No mark: the end of the file ends the clip.
-    mAudio->mbMarkSet = false;
-    mAudio->mdMarkPosition = -1;
+    mAudio->subClearMark();
   } else if (!mAudio->fncbSetMark(end)) {
     subReportError(eReaderError::NotInAudio, "Play Current");
     mAudio->fncbSetMark(duration);

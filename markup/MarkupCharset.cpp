@@ -1,44 +1,24 @@
 #include "markup/MarkupCharset.h"
 
 #include "platform/files/Charsets.h"
+#include "platform/files/TextCase.h"
 
 namespace lyn {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool startsWithIgnoringCase(std::string_view text, size_t pos, std::string_view word) {
-  if (text.size() - pos < word.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i)
-    if (lower(text[pos + i]) != word[i]) return false;
-  return true;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view lowerWord) {
-  return a.size() == lowerWord.size() && startsWithIgnoringCase(a, 0, lowerWord);
-}
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // The value after "charset=" in a Content-type such as "text/html; charset=iso-8859-1".
 std::string_view charsetParameter(std::string_view content) {
   for (size_t pos = 0; pos < content.size(); ++pos) {
-    if (!startsWithIgnoringCase(content, pos, "charset")) continue;
+    if (!fncStartsWithIgnoringAsciiCase(content.substr(pos), "charset")) continue;
     size_t p = pos + 7;
-    while (p < content.size() && isSpace(content[p])) ++p;
+    while (p < content.size() && fncIsAsciiSpace(content[p])) ++p;
     if (p >= content.size() || content[p] != '=') continue;
     ++p;
-    while (p < content.size() && isSpace(content[p])) ++p;
+    while (p < content.size() && fncIsAsciiSpace(content[p])) ++p;
     if (p < content.size() && (content[p] == '"' || content[p] == '\'')) ++p;
     size_t end = p;
-    while (end < content.size() && !isSpace(content[end]) && content[end] != ';' &&
+    while (end < content.size() && !fncIsAsciiSpace(content[end]) && content[end] != ';' &&
            content[end] != '"' && content[end] != '\'')
       ++end;
     return content.substr(p, end - p);
@@ -52,7 +32,7 @@ template <typename Take>
 size_t readAttributes(std::string_view text, size_t pos, Take&& take) {
   const size_t size = text.size();
   while (pos < size) {
-    while (pos < size && isSpace(text[pos])) ++pos;
+    while (pos < size && fncIsAsciiSpace(text[pos])) ++pos;
     if (pos >= size) break;
     if (text[pos] == '>') return pos + 1;
     if (text[pos] == '/') {
@@ -60,7 +40,7 @@ size_t readAttributes(std::string_view text, size_t pos, Take&& take) {
       continue;
     }
     const size_t nameStart = pos;
-    while (pos < size && !isSpace(text[pos]) && text[pos] != '=' && text[pos] != '>' &&
+    while (pos < size && !fncIsAsciiSpace(text[pos]) && text[pos] != '=' && text[pos] != '>' &&
            text[pos] != '/')
       ++pos;
     const std::string_view name = text.substr(nameStart, pos - nameStart);
@@ -68,11 +48,11 @@ size_t readAttributes(std::string_view text, size_t pos, Take&& take) {
       ++pos;
       continue;
     }
-    while (pos < size && isSpace(text[pos])) ++pos;
+    while (pos < size && fncIsAsciiSpace(text[pos])) ++pos;
     std::string_view value;
     if (pos < size && text[pos] == '=') {
       ++pos;
-      while (pos < size && isSpace(text[pos])) ++pos;
+      while (pos < size && fncIsAsciiSpace(text[pos])) ++pos;
       if (pos < size && (text[pos] == '"' || text[pos] == '\'')) {
         const char quote = text[pos++];
         const size_t end = text.find(quote, pos);
@@ -81,7 +61,7 @@ size_t readAttributes(std::string_view text, size_t pos, Take&& take) {
         pos = stop == size ? size : stop + 1;
       } else {
         const size_t valueStart = pos;
-        while (pos < size && !isSpace(text[pos]) && text[pos] != '>') ++pos;
+        while (pos < size && !fncIsAsciiSpace(text[pos]) && text[pos] != '>') ++pos;
         value = text.substr(valueStart, pos - valueStart);
       }
     }
@@ -92,23 +72,23 @@ size_t readAttributes(std::string_view text, size_t pos, Take&& take) {
 
 std::string_view xmlDeclarationEncoding(std::string_view bytes) {
   size_t pos = 0;
-  while (pos < bytes.size() && isSpace(bytes[pos])) ++pos;
-  if (!startsWithIgnoringCase(bytes, pos, "<?xml")) return {};
+  while (pos < bytes.size() && fncIsAsciiSpace(bytes[pos])) ++pos;
+  if (!fncStartsWithIgnoringAsciiCase(bytes.substr(pos), "<?xml")) return {};
   const size_t end = bytes.find("?>", pos);
   const std::string_view declaration =
       bytes.substr(pos + 5, (end == std::string_view::npos ? bytes.size() : end) - pos - 5);
   std::string_view encoding;
   readAttributes(declaration, 0, [&](std::string_view name, std::string_view value) {
-    if (encoding.empty() && equalsIgnoringCase(name, "encoding")) encoding = trimmed(value);
+    if (encoding.empty() && fncEqualsIgnoringAsciiCase(name, "encoding")) encoding = fncTrimAsciiSpace(value);
   });
   return encoding;
 }
 
 bool isWideLabel(std::string_view label) {
-  return startsWithIgnoringCase(label, 0, "utf-16") || startsWithIgnoringCase(label, 0, "utf16") ||
-         startsWithIgnoringCase(label, 0, "utf-32") || startsWithIgnoringCase(label, 0, "utf32") ||
-         startsWithIgnoringCase(label, 0, "ucs-2") || startsWithIgnoringCase(label, 0, "ucs-4") ||
-         equalsIgnoringCase(label, "unicode");
+  return fncStartsWithIgnoringAsciiCase(label, "utf-16") || fncStartsWithIgnoringAsciiCase(label, "utf16") ||
+         fncStartsWithIgnoringAsciiCase(label, "utf-32") || fncStartsWithIgnoringAsciiCase(label, "utf32") ||
+         fncStartsWithIgnoringAsciiCase(label, "ucs-2") || fncStartsWithIgnoringAsciiCase(label, "ucs-4") ||
+         fncEqualsIgnoringAsciiCase(label, "unicode");
 }
 
 }  // namespace
@@ -124,27 +104,27 @@ std::string fncDeclaredCharset(std::string_view bytes) {
     const size_t open = bytes.find('<', pos);
     if (open == std::string_view::npos) break;
     pos = open + 1;
-    if (startsWithIgnoringCase(bytes, pos, "!--")) {
+    if (fncStartsWithIgnoringAsciiCase(bytes.substr(pos), "!--")) {
       const size_t close = bytes.find("-->", pos + 3);
       if (close == std::string_view::npos) break;
       pos = close + 3;
       continue;
     }
-    if (startsWithIgnoringCase(bytes, pos, "body")) break;
-    if (!startsWithIgnoringCase(bytes, pos, "meta") || pos + 4 >= size || !isSpace(bytes[pos + 4]))
+    if (fncStartsWithIgnoringAsciiCase(bytes.substr(pos), "body")) break;
+    if (!fncStartsWithIgnoringAsciiCase(bytes.substr(pos), "meta") || pos + 4 >= size || !fncIsAsciiSpace(bytes[pos + 4]))
       continue;
     std::string_view equiv, name, content, charset;
     pos = readAttributes(bytes, pos + 4, [&](std::string_view n, std::string_view v) {
-      if (equalsIgnoringCase(n, "http-equiv") && equiv.empty()) equiv = v;
-      else if (equalsIgnoringCase(n, "name") && name.empty()) name = v;
-      else if (equalsIgnoringCase(n, "content") && content.empty()) content = v;
-      else if (equalsIgnoringCase(n, "charset") && charset.empty()) charset = trimmed(v);
+      if (fncEqualsIgnoringAsciiCase(n, "http-equiv") && equiv.empty()) equiv = v;
+      else if (fncEqualsIgnoringAsciiCase(n, "name") && name.empty()) name = v;
+      else if (fncEqualsIgnoringAsciiCase(n, "content") && content.empty()) content = v;
+      else if (fncEqualsIgnoringAsciiCase(n, "charset") && charset.empty()) charset = fncTrimAsciiSpace(v);
     });
-    if (httpEquiv.empty() && equalsIgnoringCase(trimmed(equiv), "content-type"))
+    if (httpEquiv.empty() && fncEqualsIgnoringAsciiCase(fncTrimAsciiSpace(equiv), "content-type"))
       httpEquiv = charsetParameter(content);
     if (httpEquiv.empty() && !charset.empty()) httpEquiv = charset;  // <meta charset="...">
-    if (nccCharset.empty() && equalsIgnoringCase(trimmed(name), "ncc:charset"))
-      nccCharset = trimmed(content);
+    if (nccCharset.empty() && fncEqualsIgnoringAsciiCase(fncTrimAsciiSpace(name), "ncc:charset"))
+      nccCharset = fncTrimAsciiSpace(content);
   }
   return std::string(!httpEquiv.empty() ? httpEquiv : nccCharset);
 }

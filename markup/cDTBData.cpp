@@ -1,5 +1,6 @@
 #include "markup/cDTBData.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "platform/files/TextCase.h"
@@ -21,13 +22,6 @@ int32_t leadingNumber(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
-std::string asciiLower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
-}
-
 }  // namespace
 
 bool cDTBData::fncInsertFile(std::string_view isFileName, int32_t ienFileType,
@@ -40,11 +34,24 @@ bool cDTBData::fncInsertFile(std::string_view isFileName, int32_t ienFileType,
   mFiles.push_back(std::make_unique<cFileData>(std::string(isFileName), ienFileType, sWorkPath));
   cFileData& file = *mFiles.back();
   if (options.lFileSize) file.lFileSize = *options.lFileSize;
+  sLoadError.clear();
   if (options.sData) {
     file.sData = std::move(*options.sData);
   } else if (!file.fncLoadFile(&mResolver)) {
+    sLoadError = file.sLoadError;
     return false;
   }
+  const uint64_t estimate = fncEstimateMemory(file.sData);
+  if (estimate > kDocumentBudget || mBookMemory + estimate > kBookBudget) {
+    sLoadError = sWorkPath + file.sFileName + ": too large: " +
+                 (estimate > kDocumentBudget ? "it" : "with the files already open, the book") +
+                 " would need more than " +
+                 std::to_string((estimate > kDocumentBudget ? kDocumentBudget : kBookBudget) >> 20) +
+                 " MB";
+    std::string().swap(file.sData);
+    return false;
+  }
+  mBookMemory += estimate;
   if (options.bolParsing && *options.bolParsing) {
     if (!mParser) mParser = std::make_unique<cFileParser>();
     if (!mParser->fncParseFile(file, options.oReportObject)) return false;
@@ -94,7 +101,9 @@ bool cDTBData::fncParseExisting(const cFileChoice& choice, iProgressReport* ioRe
 }
 
 void cDTBData::fncRemoveFileData(const cFileChoice& choice) {
-  if (!fncGetFileData(choice)) return;
+  const cFileData* file = fncGetFileData(choice);
+  if (!file) return;
+  mBookMemory -= std::min(mBookMemory, fncEstimateMemory(file->sData));
   mFiles.erase(mFiles.begin() + (lCurrentFile - 1));
   --lCurrentFile;
 }
@@ -118,7 +127,7 @@ void cDTBData::subCheckNcc() {
   for (int32_t i = 1; i <= ncc->lNumElementData(); ++i) {
     const cElementData* meta = ncc->pElementData(i);
     if (!fncEqualsIgnoringCase(meta->sElementName, "meta")) continue;
-    const std::string name = asciiLower(meta->fncAttrContentWOQ("name"));
+    const std::string name = fncAsciiLower(meta->fncAttrContentWOQ("name"));
     const std::string_view content = meta->fncAttrContentWOQ("content");
     if (name == "ncc:setinfo") {
       const size_t of = content.find("of");

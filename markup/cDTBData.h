@@ -14,6 +14,9 @@
 //   the kind is 1 or 2 and a file of that kind is held     -> nothing added
 //   sWorkPath is empty                                     -> nothing added
 //   the file cannot be read (cFileData::fncLoadFile)       -> the document stays in the set
+//   the document, or the book's documents together, would need more memory than
+//   kDocumentBudget / kBookBudget                         -> the document stays in the set, empty
+// After a false, sLoadError names the file and the reason where one is known.
 //   tokenizing fails (text too long for 32-bit positions)  -> the document stays in the set
 
 #include <cstdint>
@@ -39,6 +42,7 @@ class cDTBData {
   int32_t lNumberOfDiscs = 1;  // volumes in the set
   std::string sTitle;          // "dc:title" of the NCC, entities as written
   bool bolMultivolume = false; // lNumberOfDiscs > 1
+  std::string sLoadError;      // why the last fncInsertFile failed to load: "<path>: <reason>"
 
   int32_t lNumFiles() const { return static_cast<int32_t>(mFiles.size()); }
 
@@ -74,6 +78,7 @@ class cDTBData {
   std::vector<std::unique_ptr<cFileData>> mFiles;
   std::unique_ptr<cFileParser> mParser;  // made on first use
   cPathResolver mResolver;
+  uint64_t mBookMemory = 0;  // fncEstimateMemory of the documents held
 };
 
 }  // namespace lyn

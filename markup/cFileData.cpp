@@ -1,64 +1,21 @@
 #include "markup/cFileData.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iterator>
 #include <limits>
 
 #include "markup/MarkupCharset.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
+#include "platform/storage/cRegularFile.h"
 
 namespace lyn {
 
 namespace {
 
-constexpr int64_t kLargestFile = int64_t{1} << 30;
 constexpr size_t kLargestText = std::numeric_limits<int32_t>::max() - 2;
-
-bool readRegularFile(const std::filesystem::path& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestFile) {
-    ::close(fd);
-    return false;
-  }
-  std::string data;
-  data.resize(static_cast<size_t>(st.st_size));
-  size_t used = 0;
-  bool ok = true;
-  char more[4096];
-  for (;;) {
-    // Into the text while it has room, then into `more` to learn whether the file grew.
-    const bool full = used == data.size();
-    const ssize_t n = full ? ::read(fd, more, sizeof more)
-                           : ::read(fd, data.data() + used, data.size() - used);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    if (n == 0) break;
-    if (full) {
-      if (data.size() + static_cast<size_t>(n) > static_cast<size_t>(kLargestFile)) {
-        ok = false;
-        break;
-      }
-      data.append(more, static_cast<size_t>(n));
-    }
-    used += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  if (!ok) return false;
-  data.resize(used);
-  bytes = std::move(data);
-  return true;
-}
 
 bool matchesAny(std::string_view name, std::initializer_list<std::string_view> names) {
   for (std::string_view n : names)
@@ -93,6 +50,11 @@ cFileData::cFileData(std::string isFileName, int32_t ienFileType, std::string is
 
 cFileData::~cFileData() = default;
 
+uint64_t fncEstimateMemory(std::string_view text) {
+  const auto tags = static_cast<uint64_t>(std::count(text.begin(), text.end(), '<'));
+  return text.size() + tags * kBytesPerTag;
+}
+
 bool cFileData::fncLoadFile(cPathResolver* ioResolver) {
   std::filesystem::path path = std::filesystem::path(sPath) / sFileName;
   const auto resolve = [&](const std::filesystem::path& p) {
@@ -105,12 +67,26 @@ bool cFileData::fncLoadFile(cPathResolver* ioResolver) {
     std::replace(name.begin(), name.end(), '\\', '/');
     real = resolve(std::filesystem::path(sPath) / name);
   }
-  if (!real) return false;
+  if (!real) {
+    sLoadError = path.string() + ": " + std::strerror(ENOENT);
+    return false;
+  }
   std::string bytes;
-  if (!readRegularFile(*real, bytes)) return false;
+  if (!fncReadRegularFile(*real, bytes, kDocumentBudget, &sLoadError)) return false;
   std::string charset;
   std::string text = fncDecodeMarkupText(std::move(bytes), charset);
-  if (text.size() > kLargestText) return false;
+  if (text.size() > kLargestText) {
+    sLoadError = real->string() + ": too large";
+    return false;
+  }
+  const uint64_t estimate = fncEstimateMemory(text);
+  if (estimate > kDocumentBudget) {
+    sLoadError = real->string() + ": too large: it would need about " +
+                 std::to_string(estimate >> 20) + " MB, more than " +
+                 std::to_string(kDocumentBudget >> 20) + " MB";
+    return false;
+  }
+  sLoadError.clear();
   sData = std::move(text);
   sCharset = std::move(charset);
   return true;

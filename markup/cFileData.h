@@ -15,9 +15,10 @@
 // windows-1252 otherwise. Bytes that cannot be decoded become U+FFFD; entity references stay
 // as written.
 //
-// fncLoadFile results (false leaves sData as it was):
-//   file missing, a folder, not a regular file, unreadable  -> false
-//   larger than 1 GiB, or its UTF-8 text over 2 GiB - 2 bytes -> false (positions are 32-bit)
+// fncLoadFile results (false leaves sData as it was, and sLoadError names the file and why):
+//   file missing, a folder, not a regular file (a FIFO, a device), unreadable -> false
+//   larger than the document budget (kDocumentBudget), or its tags would make the document need
+//   more than that (fncEstimateMemory)                      -> false ("... too large ...")
 //   undecodable bytes, unknown charset                      -> true (U+FFFD / undeclared rule)
 
 #include <cstdint>
@@ -35,6 +36,19 @@
 namespace lyn {
 
 class cPathResolver;
+
+// What one document may cost in memory, and what the documents of one book may cost together.
+// Real books are far below both; a file of nothing but tags would otherwise take about 80 bytes
+// of memory for each byte it has.
+inline constexpr uint64_t kDocumentBudget = uint64_t{512} << 20;
+inline constexpr uint64_t kBookBudget = uint64_t{1} << 30;
+// What a tag costs once tokenized and placed in the tree (its record, attributes and node):
+// peak memory of markup_load over a file of a million bare tags, and over one of 400,000 tags of
+// real SMIL pars, less the text, came to about 220 to 240 bytes a tag; rounded up.
+inline constexpr uint64_t kBytesPerTag = 256;
+// The memory a document of this text takes once loaded and tokenized, estimated from its size
+// and its number of tags (every "<"), in one pass over the text.
+uint64_t fncEstimateMemory(std::string_view text);
 
 // Kinds of file (enFileType).
 inline constexpr int32_t kFileTypeNcc = 1;
@@ -54,6 +68,7 @@ class cFileData {
   int32_t lFileSize = 0;      // given at insertion; only stored
   std::string sData;          // the whole text, UTF-8
   std::string sCharset;       // what fncLoadFile decoded from ("UTF-8", "windows-1252", ...)
+  std::string sLoadError;     // why the last fncLoadFile failed: "<path>: <reason>"
   int32_t lCurrentText = 0;
   int32_t lCurrentElement = 0;  // the cursor of the element-list walk
 

@@ -52,6 +52,11 @@ class iMainWindow {
   virtual void subQuitWB() = 0;
   // Refreshes the document, then the focus. Called by the bookshelf.
   virtual void subRefresh() = 0;
+  // Lets pending window events (keys, clicks, timer ticks) run, once. Called by long operations
+  // on the user-interface thread, such as the book search of the bookshelf, once per folder; a
+  // key handled here may call the current mode (Escape aborts the search). A front end without
+  // events of its own does nothing.
+  virtual void subDoEvents() {}
 
   // The bookmark label: the number of the bookmark in the stretch being heard, or nothing.
   // Called by the reading mode on every control tick.
@@ -76,6 +81,12 @@ class iMainWindow {
   // error by its table and stops; evTocPositionChanged posts "TOCPOSITIONCHANGED";
   // evAutomaticMovement posts "AUTOMATICMOVEMENT" and refreshes the interface; evNewPar does
   // nothing. `reader` is the reporting reader.
+  // The reading mode passes evNewMedia on only in the full-text view (in the NCC view it shows
+  // the current point itself with subDoNavigate), and does not pass on the errors it answers
+  // itself: the end of the book ("bok_endofbook"), a move that found no further point or phrase
+  // (errors 3 and 16: "sfx_indicator3"), and the failures of the probes it makes while finding
+  // a saved place or a link. evNewMedia may arrive while the reader is in the middle of a step:
+  // the window must not call back into the reader from it.
   virtual void clsNccReader_evNewMedia(cNCCReader& reader, const cElementData& iclsElement) = 0;
   virtual void clsNccReader_evNewPar(cNCCReader& reader) = 0;
   virtual void clsNccReader_evTocPositionChanged(cNCCReader& reader, int32_t ilPosition) = 0;

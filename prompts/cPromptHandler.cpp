@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
 #include "platform/storage/cAtomicFile.h"
+#include "platform/storage/cRegularFile.h"
 
 namespace lyn {
 
@@ -13,14 +15,7 @@ namespace {
 
 constexpr double kShortestClip = 0.45;
 // A prompt file of this size is no prompt file; reading it would only cost memory.
-constexpr uintmax_t kLargestPromptFile = 64u * 1024 * 1024;
-
-std::string fncLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = char(c + ('a' - 'A'));
-  return out;
-}
+constexpr uint64_t kLargestPromptFile = 64u * 1024 * 1024;
 
 std::string fncWithSlash(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -32,10 +27,6 @@ std::string fncLocalName(std::string name) {
   for (char& c : name)
     if (c == '\\') c = '/';
   return name;
-}
-
-bool fncbEqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && fncLower(a) == fncLower(b);
 }
 
 void subAppendDigitKey(const char* prefix, int digit, std::vector<std::string>& ids) {
@@ -93,7 +84,7 @@ void cPromptHandler::subIndexKeys() {
   const int32_t last =
       std::min<int32_t>(mHeader.lLastEntry, int32_t(mHeader.entries.size()) - 1);
   for (int32_t i = 0; i <= last; ++i)
-    mIndex.emplace(fncLower(mHeader.entries[size_t(i)].sKey), i);  // the first one stays
+    mIndex.emplace(fncAsciiLower(mHeader.entries[size_t(i)].sKey), i);  // the first one stays
 }
 
 void cPromptHandler::subUseRecord(PromptFileHeader header) {
@@ -104,7 +95,7 @@ void cPromptHandler::subUseRecord(PromptFileHeader header) {
 
 int32_t cPromptHandler::fncLookup(std::string_view key) const {
   if (!mbLoaded) return -1;
-  const auto it = mIndex.find(fncLower(key));
+  const auto it = mIndex.find(fncAsciiLower(key));
   return it == mIndex.end() ? -1 : it->second;
 }
 
@@ -130,7 +121,9 @@ bool cPromptHandler::fncbLoadPromptFile(const std::string& fileName) {
   std::error_code ec;
   bool result = false;
 
-  if (!found || !std::filesystem::is_regular_file(*found, ec)) {
+  // Only a missing file is replaced by the defaults; anything else of that name (a FIFO, a
+  // folder, a device) is left alone and reported as damaged below.
+  if (!found) {
     IErrorMsg = "PROMPTFILE NOT FOUND";
     PromptFileHeader defaults = fncDefaultPromptFileHeader();
     subWriteDefaultFile(fncEncodePromptFile(defaults));
@@ -138,14 +131,16 @@ bool cPromptHandler::fncbLoadPromptFile(const std::string& fileName) {
   } else {
     PromptFileHeader header;
     std::string bytes;
-    const uintmax_t size = std::filesystem::file_size(*found, ec);
-    const bool read = !ec && size <= kLargestPromptFile && fncReadWholeFile(*found, bytes);
-    if (!read || fncDecodePromptFile(bytes, header) != enPromptFileResult::ok) {
+    std::string why;
+    const bool read = fncReadRegularFile(*found, bytes, kLargestPromptFile, &why);
+    if (read && fncDecodePromptFile(bytes, header) != enPromptFileResult::ok)
+      why = found->string() + ": not a prompt file";
+    if (!why.empty()) {
       IErrorMsg = "PROMPTFILE DAMAGED";
       std::fprintf(stderr,
-                   "lyn-reader: the prompt file %s is damaged; it is left as it is and the "
+                   "lyn-reader: the prompt file is damaged (%s); it is left as it is and the "
                    "built-in texts are used\n",
-                   found->c_str());
+                   why.c_str());
       subUseRecord(fncDefaultPromptFileHeader());
     } else {
       subUseRecord(std::move(header));
@@ -154,7 +149,7 @@ bool cPromptHandler::fncbLoadPromptFile(const std::string& fileName) {
         const auto real = fncResolvePathIgnoringCase(audio);
         const std::string path = real ? real->string() : audio;
         CtlDxm->psnotXingFilename(path);
-        IsAudio = fncbEqualsIgnoringCase(CtlDxm->psFileName(), path);
+        IsAudio = fncEqualsIgnoringAsciiCase(CtlDxm->psFileName(), path);
         result = IsAudio;
       }
     }
@@ -195,7 +190,7 @@ void cPromptHandler::subAppendNumber(double number, std::vector<std::string>& id
 void cPromptHandler::subExpand(const std::vector<PromptItem>& items,
                                std::vector<std::string>& ids, bool speakNumbers) const {
   auto add = [&](const Variant& v) {
-    if (const auto* s = std::get_if<std::string>(&v)) ids.push_back(fncLower(*s));
+    if (const auto* s = std::get_if<std::string>(&v)) ids.push_back(fncAsciiLower(*s));
     else if (const auto* i = std::get_if<int32_t>(&v)) {
       if (speakNumbers) subAppendNumber(*i, ids);
     } else if (const auto* d = std::get_if<double>(&v)) {
@@ -204,7 +199,7 @@ void cPromptHandler::subExpand(const std::vector<PromptItem>& items,
   };
   for (const PromptItem& item : items) {
     if (const auto* s = std::get_if<std::string>(&item.value)) {
-      ids.push_back(fncLower(*s));
+      ids.push_back(fncAsciiLower(*s));
     } else if (const auto* d = std::get_if<double>(&item.value)) {
       if (speakNumbers) subAppendNumber(*d, ids);
     } else if (const auto* list = std::get_if<std::vector<Variant>>(&item.value)) {

@@ -2,12 +2,13 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <system_error>
+
+#include "platform/files/Charsets.h"
 
 namespace lyn {
 
@@ -31,14 +32,8 @@ std::optional<double> readDecimal(std::string_view text, size_t& pos) {
   return std::strtod(std::string(text.substr(start, pos - start)).c_str(), nullptr);
 }
 
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
 double parseClock(std::string_view text) {
-  text = trimmed(text);
+  text = fncTrimAsciiSpace(text);
   if (text.find(':') != std::string_view::npos) {
     // [[hours:]minutes:]seconds[.fraction]
     std::array<double, 3> parts{};
@@ -60,7 +55,7 @@ double parseClock(std::string_view text) {
   size_t pos = 0;
   auto number = readDecimal(text, pos);
   if (!number) return 0;
-  std::string_view metric = trimmed(text.substr(pos));
+  std::string_view metric = fncTrimAsciiSpace(text.substr(pos));
   if (metric == "h") return *number * 3600;
   if (metric == "min") return *number * 60;
   if (metric == "ms") return *number / 1000;
@@ -72,23 +67,6 @@ int hexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-bool isValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    auto c = static_cast<unsigned char>(s[i]);
-    size_t extra = 4;  // 4: not a lead byte
-    if (c < 0x80) extra = 0;
-    else if ((c >> 5) == 0x6) extra = 1;
-    else if ((c >> 4) == 0xE) extra = 2;
-    else if ((c >> 3) == 0x1E) extra = 3;
-    if (extra == 4 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) return false;  // bad or cut short
-    for (size_t k = 1; k <= extra; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += extra + 1;
-  }
-  return true;
 }
 
 void appendLatin1(std::string& out, unsigned char c) {
@@ -108,18 +86,6 @@ double fncParseClockValue(std::string& value) {
   return parseClock(value);
 }
 
-std::string fncNormaliseWhiteSpace(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '\r' || c == '\n') continue;
-    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += c;
-  }
-  if (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
 std::string fncDecodePercentEscapes(std::string_view text) {
   std::string decoded;
   std::string latin1;  // the same, with escaped bytes taken as Latin-1
@@ -137,7 +103,7 @@ std::string fncDecodePercentEscapes(std::string_view text) {
       latin1 += text[i];
     }
   }
-  if (escapedHigh && !isValidUtf8(decoded)) return latin1;
+  if (escapedHigh && !fncIsValidUtf8(decoded)) return latin1;
   return decoded;
 }
 
@@ -148,7 +114,7 @@ bool fncVersionAtLeast(std::string_view version, char separator,
   for (size_t index = 0; index < 4 && start <= version.size(); ++index) {
     size_t end = version.find(separator, start);
     if (end == std::string_view::npos) end = version.size();
-    std::string_view part = trimmed(version.substr(start, end - start));
+    std::string_view part = fncTrimAsciiSpace(version.substr(start, end - start));
     int64_t number = 0;
     for (char c : part) {
       if (!isDigit(c)) break;
@@ -187,6 +153,10 @@ std::string fncProgramFolder() {
   if (!ec) {
     auto relative = exe.lexically_relative(buildTree);
     if (!relative.empty() && *relative.begin() != "..") return fncWithTrailingSeparator(LYN_BUILD_DATA_DIR);
+    // Installed under another prefix than the one built for (a staging folder, a relocated
+    // tree): the data lies beside the program, in <prefix>/share/lyn-reader.
+    const auto beside = exe.parent_path().parent_path() / "share" / "lyn-reader";
+    if (std::filesystem::is_directory(beside, ec)) return fncWithTrailingSeparator(beside.string());
   }
   return fncWithTrailingSeparator(LYN_INSTALL_DATA_DIR);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files/TextCase.h"
+
 namespace lyn {
 
 // Reads a SMIL clock value ("npt=12.345s") into seconds. A value shorter than 5 characters gives
@@ -18,8 +20,7 @@ namespace lyn {
 // Text that is no clock value gives 0; trailing text after a count is ignored.
 double fncParseClockValue(std::string& value);
 
-// Removes CR and LF, trims spaces at both ends, collapses runs of spaces to one.
-std::string fncNormaliseWhiteSpace(std::string_view text);
+// fncNormaliseWhiteSpace and fncTrimAsciiSpace live with the other text helpers (TextCase.h).
 
 // Every "%" followed by two hexadecimal digits becomes that byte; anything else is copied.
 // Escaped bytes that do not form UTF-8 are taken as Latin-1 characters.
@@ -42,7 +43,8 @@ constexpr int kOsMajorVersion = 6;
 
 // The folder of the player's own data, always ending in "/": $LYN_PROGRAM_DIR when set; the
 // build tree's data folder when the running program lives in the build tree; otherwise the
-// installed share folder.
+// share folder of the prefix the program is installed in (<prefix>/share/lyn-reader beside
+// <prefix>/bin), else the share folder it was built for.
 std::string fncProgramFolder();
 
 // `folder` with exactly one trailing "/".

@@ -45,8 +45,8 @@ std::string fncLoadSavedStyleSheet(const cRegistry& registry) {
 }
 
 bool fncLoadNccMode(const cRegistry& registry) {
-  bool mode = false;
-  registry.fncReadValue("ncc mode", mode, kUser, kKeyAppearance, false);
+  bool mode = true;  // a new user starts in the NCC view
+  registry.fncReadValue("ncc mode", mode, kUser, kKeyAppearance, true);
   return mode;
 }
 

@@ -47,7 +47,7 @@ struct ShutdownSettings {
   StartSettings start;              // debug is never written
   WindowPlacement window;
   std::string styleSheet;           // the current style's text sheet, "" for none
-  bool nccMode = false;
+  bool nccMode = true;
   std::string lastBookRead;         // written only when not empty
   std::string programFolder;        // written as "path" without its trailing "/"
 };

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     const std::string folder = path.has_parent_path() ? path.parent_path().string() + "/" : "";
     lyn::cFileData file(path.filename().string(), 0, folder);
     if (!file.fncLoadFile()) {
-      std::fprintf(stderr, "%s: cannot be read\n", argv[i]);
+      std::fprintf(stderr, "%s\n", file.sLoadError.c_str());
       ++failures;
       continue;
     }

@@ -1,19 +1,8 @@
 #include "platform/drives/PathCompare.h"
 
+#include "platform/files/TextCase.h"
+
 namespace lyn {
-
-char fncLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool fncbEqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (fncLowerAscii(a[i]) != fncLowerAscii(b[i])) return false;
-  return true;
-}
-
-bool fncbStartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && fncbEqualIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
 
 namespace {
 
@@ -36,7 +25,7 @@ bool fncbPathHolds(std::string_view folder, std::string_view path, bool ignoreCa
     std::string_view a = nextComponent(folder, f);
     if (a.empty()) return true;
     std::string_view b = nextComponent(path, p);
-    if (ignoreCase ? !fncbEqualIgnoringCase(a, b) : a != b) return false;
+    if (ignoreCase ? !fncEqualsIgnoringAsciiCase(a, b) : a != b) return false;
   }
 }
 

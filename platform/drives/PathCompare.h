@@ -1,14 +1,11 @@
 #pragma once
-// Comparing names and paths without regard to case. Books come from systems whose file names
-// ignore case, so the player compares the paths it keeps that way; only ASCII letters fold.
+// Comparing paths without regard to case. Books come from systems whose file names ignore case,
+// so the player compares the paths it keeps that way; only ASCII letters fold (names are compared
+// with the helpers of platform/files/TextCase.h).
 
 #include <string_view>
 
 namespace lyn {
-
-char fncLowerAscii(char c);
-bool fncbEqualIgnoringCase(std::string_view a, std::string_view b);
-bool fncbStartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
 // Whether the folder `folder` (no trailing "/", the root is "/") is `path` or holds it.
 // Both are taken as written: no "." or ".." resolution, repeated "/" count as one.

@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "platform/drives/PathCompare.h"
+#include "platform/files/TextCase.h"
 
 namespace lyn {
 
@@ -46,7 +47,7 @@ bool isSystemMount(std::string_view target) {
 
 bool isOneOf(std::string_view type, std::initializer_list<std::string_view> types) {
   for (auto t : types)
-    if (fncbEqualIgnoringCase(type, t)) return true;
+    if (fncEqualsIgnoringAsciiCase(type, t)) return true;
   return false;
 }
 

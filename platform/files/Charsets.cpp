@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "platform/files/TextCase.h"
 
@@ -85,8 +86,11 @@ size_t unitSize(const std::string& label) {
 
 std::optional<std::string> convertWithIconv(std::string_view bytes, const char* from,
                                             size_t unit) {
-  iconv_t cd = iconv_open("UTF-8", from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  iconv_t opened = iconv_open("UTF-8", from);
+  if (opened == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  // Closed on every way out, a failed allocation included.
+  const std::unique_ptr<void, int (*)(iconv_t)> owner(opened, &iconv_close);
+  iconv_t cd = owner.get();
   std::string out;
   out.resize(bytes.size() * 3 + 16);
   char* in = const_cast<char*>(bytes.data());
@@ -124,7 +128,6 @@ std::optional<std::string> convertWithIconv(std::string_view bytes, const char* 
     }
     break;
   }
-  iconv_close(cd);
   out.resize(used);
   return out;
 }

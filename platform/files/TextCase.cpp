@@ -110,7 +110,7 @@ std::string fncFoldCase(std::string_view text) {
   return out;
 }
 
-bool fncEqualsIgnoringCase(std::string_view a, std::string_view b) {
+bool fncEqualsIgnoringUnicodeCase(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     const unsigned char x = static_cast<unsigned char>(a[i]);
@@ -139,6 +139,46 @@ bool fncEqualsIgnoringCase(std::string_view a, std::string_view b) {
     j += ly;
   }
   return i == a.size() && j == b.size();
+}
+
+std::string fncAsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = fncAsciiLower(c);
+  return out;
+}
+
+bool fncEqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fncAsciiLower(a[i]) != fncAsciiLower(b[i])) return false;
+  return true;
+}
+
+bool fncStartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && fncEqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool fncEndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         fncEqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+std::string_view fncTrimAsciiSpace(std::string_view text) {
+  while (!text.empty() && fncIsAsciiSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && fncIsAsciiSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string fncNormaliseWhiteSpace(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\r' || c == '\n') continue;
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    out += c;
+  }
+  if (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
 }
 
 }  // namespace lyn

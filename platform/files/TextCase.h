@@ -1,5 +1,12 @@
 #pragma once
-// UTF-8 characters and comparisons that ignore case.
+// The player's text helpers, kept once here: UTF-8 characters, comparisons that ignore case,
+// trimming and white-space normalising.
+//
+// Two case-blind forms, named for what they fold:
+//   ...IgnoringAsciiCase   folds A-Z only; for names the player or a standard defines in ASCII
+//                          (settings keys, charset names, element names of a fixed set).
+//   ...IgnoringUnicodeCase folds the scripts listed below; for names that come from books and
+//                          file systems (file names, ids, captions).
 //
 // Markup names, file names and keys are compared without regard to case. Folding maps each
 // code point to its lower-case partner for the scripts books are written in: ASCII, Latin-1,
@@ -28,6 +35,27 @@ char32_t fncFoldCodePoint(char32_t codePoint);
 std::string fncFoldCase(std::string_view text);
 
 // True when the two texts are equal after folding. ASCII-only texts take a fast path.
-bool fncEqualsIgnoringCase(std::string_view a, std::string_view b);
+bool fncEqualsIgnoringUnicodeCase(std::string_view a, std::string_view b);
+// The same comparison under its older name.
+inline bool fncEqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return fncEqualsIgnoringUnicodeCase(a, b);
+}
+
+// ASCII folding: A-Z become a-z, every other byte stays as it is.
+constexpr char fncAsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+std::string fncAsciiLower(std::string_view text);
+bool fncEqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+bool fncStartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
+bool fncEndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix);
+
+// Space, tab, CR, LF, form feed and vertical tab.
+constexpr bool fncIsAsciiSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+// `text` without the ASCII white space at both ends.
+std::string_view fncTrimAsciiSpace(std::string_view text);
+
+// Removes CR and LF, trims spaces at both ends, collapses runs of spaces to one (tabs stay).
+std::string fncNormaliseWhiteSpace(std::string_view text);
 
 }  // namespace lyn

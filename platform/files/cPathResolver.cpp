@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/files/TextCase.h"
+#include "platform/files/cFolderHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -21,15 +22,14 @@ bool pathExists(const fs::path& path) {
 // Reads the names of `folder` with readdir, sorted byte-wise; false when it cannot be opened.
 bool readNames(const fs::path& folder, std::vector<std::string>& names,
                std::vector<unsigned char>* types) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  const cFolderHandle dir(::opendir(folder.empty() ? "." : folder.c_str()));
   if (!dir) return false;
   std::vector<std::pair<std::string, unsigned char>> entries;
-  while (const dirent* entry = ::readdir(dir)) {
+  while (const dirent* entry = ::readdir(dir.get())) {
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
     entries.emplace_back(std::string(name), entry->d_type);
   }
-  ::closedir(dir);
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   names.clear();

@@ -6,20 +6,18 @@
 #include <iostream>
 #include <system_error>
 
+#include "platform/files/TextCase.h"
 #include "platform/storage/cAtomicFile.h"
+#include "platform/storage/cRegularFile.h"
 
 namespace lyn {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// Key paths and value names are matched by their ASCII-folded form.
+std::string foldedName(std::string_view name) { return fncAsciiLower(name); }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  return true;
-}
+constexpr uint64_t kLargestSettingsFile = 64u << 20;
 
 // Splits at "\", dropping empty components: an empty component stays on the same key.
 std::vector<std::string_view> splitKeyPath(std::string_view path) {
@@ -99,14 +97,8 @@ std::optional<std::string> unquote(std::string_view text, size_t& pos) {
   return std::nullopt;
 }
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
 std::optional<int32_t> parseDecimal(std::string_view text) {
-  text = trim(text);
+  text = fncTrimAsciiSpace(text);
   int64_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
@@ -144,53 +136,75 @@ void cRegistry::subWarn(const std::string& message) const {
 
 void cRegistry::subLoad() {
   std::error_code ec;
-  if (!std::filesystem::exists(mFile, ec)) return;
-  std::string text;
-  if (!fncReadWholeFile(mFile, text)) {
-    subWarn("cannot read " + mFile.string() + "; using defaults and leaving the file alone");
+  // A link whose file is gone counts as missing: the first save writes through it.
+  if (!std::filesystem::exists(std::filesystem::status(mFile, ec))) return;
+  std::string text, why;
+  if (!fncReadRegularFile(mFile, text, kLargestSettingsFile, &why)) {
+    subWarn("cannot read " + why + "; using defaults and leaving the file alone");
     mSaveDisabled = true;
     return;
   }
   if (fncParse(text)) return;
-  std::filesystem::path damaged = mFile;
-  damaged += ".damaged";
-  std::filesystem::rename(mFile, damaged, ec);
-  if (ec) {
-    subWarn("cannot parse " + mFile.string() + " and cannot set it aside; using defaults");
+  const auto target = fncWriteTarget(mFile, &why);
+  const auto kept = target ? fncSetAside(*target, ".damaged", &why) : std::nullopt;
+  if (!kept) {
+    subWarn("cannot parse " + mFile.string() + " and cannot set it aside (" + why +
+            "); using defaults");
     mSaveDisabled = true;
   } else {
-    subWarn("cannot parse " + mFile.string() + "; kept as " + damaged.string() +
-            ", using defaults");
+    subWarn("cannot parse " + mFile.string() + "; kept as " + kept->string() + ", using defaults");
   }
+}
+
+cRegistry::Key& cRegistry::fncKey(std::vector<Key>& keys,
+                                  std::unordered_map<std::string, size_t>& index,
+                                  const std::string& path, bool& created) {
+  auto [it, inserted] = index.try_emplace(foldedName(path), keys.size());
+  created = inserted;
+  if (inserted) keys.push_back(Key{path, {}, {}, {}});
+  return keys[it->second];
+}
+
+cRegistry::Entry& cRegistry::fncEntry(Key& key, const std::string& name, bool& created) {
+  auto [it, inserted] = key.index.try_emplace(foldedName(name), key.entries.size());
+  created = inserted;
+  if (inserted) key.entries.push_back(Entry{name, int32_t{0}, {}});
+  return key.entries[it->second];
 }
 
 bool cRegistry::fncParse(std::string_view text) {
   std::vector<Key> keys;
+  std::unordered_map<std::string, size_t> keyIndex;
+  std::vector<std::string> pending;  // comments and blank lines, kept with what follows them
   Key* current = nullptr;
   size_t lineStart = 0;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") lineStart = 3;
   while (lineStart < text.size()) {
     size_t lineEnd = text.find('\n', lineStart);
     if (lineEnd == std::string_view::npos) lineEnd = text.size();
-    std::string_view line = trim(text.substr(lineStart, lineEnd - lineStart));
+    std::string_view raw = text.substr(lineStart, lineEnd - lineStart);
+    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+    std::string_view line = fncTrimAsciiSpace(raw);
     lineStart = lineEnd + 1;
-    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (line.empty() || line.front() == ';' || line.front() == '#') {
+      pending.emplace_back(raw);
+      continue;
+    }
     if (line.front() == '[') {
       if (line.back() != ']') return false;
-      std::string path = locate(line.substr(1, line.size() - 2), "").key;
-      current = nullptr;
-      for (auto& key : keys)
-        if (equalsIgnoringCase(key.path, path)) current = &key;
-      if (!current) current = &keys.emplace_back(Key{path, {}});
+      bool created = false;
+      current = &fncKey(keys, keyIndex, locate(line.substr(1, line.size() - 2), "").key, created);
+      // A repeated section merges into the first; its comments go with its first value.
+      if (created) current->comments = std::move(pending), pending.clear();
       continue;
     }
     if (!current) return false;
     size_t pos = 0;
     auto name = unquote(line, pos);
     if (!name) return false;
-    std::string_view rest = trim(line.substr(pos));
+    std::string_view rest = fncTrimAsciiSpace(line.substr(pos));
     if (rest.empty() || rest.front() != '=') return false;
-    rest = trim(rest.substr(1));
+    rest = fncTrimAsciiSpace(rest.substr(1));
     Value value;
     if (rest.substr(0, 6) == "dword:") {
       std::string_view hex = rest.substr(6);
@@ -204,24 +218,30 @@ bool cRegistry::fncParse(std::string_view text) {
       if (!str || vpos != rest.size()) return false;
       value = std::move(*str);
     }
-    bool replaced = false;
-    for (auto& entry : current->entries) {
-      if (equalsIgnoringCase(entry.name, *name)) {
-        entry.value = value;
-        replaced = true;
-      }
-    }
-    if (!replaced) current->entries.push_back(Entry{std::move(*name), std::move(value)});
+    bool created = false;
+    Entry& entry = fncEntry(*current, *name, created);
+    entry.value = std::move(value);
+    for (auto& comment : pending) entry.comments.push_back(std::move(comment));
+    pending.clear();
   }
   mKeys = std::move(keys);
+  mKeyIndex = std::move(keyIndex);
+  mHeader.clear();
+  mTrailer = std::move(pending);
   return true;
 }
 
 std::string cRegistry::fncSerialise() const {
-  std::string out = "; LYN Reader settings\n";
+  std::string out;
+  const auto lines = [&out](const std::vector<std::string>& comments) {
+    for (const auto& line : comments) out += line + '\n';
+  };
+  lines(mHeader);
   for (const auto& key : mKeys) {
-    out += "\n[" + key.path + "]\n";
+    lines(key.comments);
+    out += "[" + key.path + "]\n";
     for (const auto& entry : key.entries) {
+      lines(entry.comments);
       out += quote(entry.name) + '=';
       if (auto n = std::get_if<int32_t>(&entry.value)) {
         char buf[16];
@@ -233,6 +253,7 @@ std::string cRegistry::fncSerialise() const {
       out += '\n';
     }
   }
+  lines(mTrailer);
   return out;
 }
 
@@ -240,12 +261,11 @@ const cRegistry::Value* cRegistry::fncFind(std::string_view valueName, eRegistry
                                            std::optional<std::string_view> keyPath) const {
   if (root != eRegistryRoot::CurrentUser) return nullptr;
   Location location = locate(keyPath.value_or(mCurrentKey), valueName);
-  for (const auto& key : mKeys) {
-    if (!equalsIgnoringCase(key.path, location.key)) continue;
-    for (const auto& entry : key.entries)
-      if (equalsIgnoringCase(entry.name, location.name)) return &entry.value;
-  }
-  return nullptr;
+  const auto key = mKeyIndex.find(foldedName(location.key));
+  if (key == mKeyIndex.end()) return nullptr;
+  const Key& found = mKeys[key->second];
+  const auto entry = found.index.find(foldedName(location.name));
+  return entry == found.index.end() ? nullptr : &found.entries[entry->second].value;
 }
 
 bool cRegistry::fncReadValue(std::string_view valueName, std::string& target, eRegistryRoot root,
@@ -313,19 +333,10 @@ void cRegistry::subStore(std::string_view valueName, Value value, eRegistryRoot 
                          std::optional<std::string_view> keyPath) {
   if (root != eRegistryRoot::CurrentUser) return;
   Location location = locate(keyPath.value_or(mCurrentKey), valueName);
-  Key* target = nullptr;
-  for (auto& key : mKeys)
-    if (equalsIgnoringCase(key.path, location.key)) target = &key;
-  if (!target) target = &mKeys.emplace_back(Key{location.key, {}});
-  bool stored = false;
-  for (auto& entry : target->entries) {
-    if (equalsIgnoringCase(entry.name, location.name)) {
-      entry.value = std::move(value);
-      stored = true;
-      break;
-    }
-  }
-  if (!stored) target->entries.push_back(Entry{location.name, std::move(value)});
+  bool created = false;
+  Key& key = fncKey(mKeys, mKeyIndex, location.key, created);
+  if (created) key.comments.emplace_back();  // a blank line before a new section
+  fncEntry(key, location.name, created).value = std::move(value);
   mDirty = true;
   if (mBatchDepth == 0) fncSave();
 }

@@ -17,9 +17,15 @@
 //
 // Errors, none of which stops the program:
 //   file missing                -> empty store; created on the first save
-//   file cannot be parsed       -> renamed to "<file>.damaged", a warning on stderr, empty store
-//   file exists but unreadable  -> empty store, a warning, and saving is disabled so the user's
-//                                  file is never replaced by defaults
+//   file cannot be parsed       -> set aside as "<file>.damaged" (".damaged.1", ".2", ... when
+//                                  that is taken: an earlier one is never replaced), a warning on
+//                                  stderr, empty store
+//   file exists but unreadable  -> (no permission, a folder, a FIFO, a device, over 64 MiB) empty
+//                                  store, a warning naming the file and the reason, and saving is
+//                                  disabled so the user's file is never replaced by defaults
+//
+// Saving keeps the file's comments, blank lines and order, and its permissions; a file that is a
+// symbolic link is written through to the file it leads to (see fncWriteFileAtomically).
 //   value missing or of a type that cannot be read into the target
 //                               -> the target takes the default (when given), result false
 //   save fails (folder read-only, disk full)
@@ -32,6 +38,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -110,14 +117,23 @@ class cRegistry {
   const std::filesystem::path& fncFile() const { return mFile; }
 
  private:
+  // Comments and blank lines of the file stay with the entry or section they stand before.
   struct Entry {
     std::string name;
     Value value;
+    std::vector<std::string> comments;
   };
   struct Key {
     std::string path;  // as first written
     std::vector<Entry> entries;
+    std::unordered_map<std::string, size_t> index;  // folded name -> entries
+    std::vector<std::string> comments;
   };
+
+  // The key or entry of that name, made when missing (`created` tells).
+  static Key& fncKey(std::vector<Key>& keys, std::unordered_map<std::string, size_t>& index,
+                     const std::string& path, bool& created);
+  static Entry& fncEntry(Key& key, const std::string& name, bool& created);
 
   const Value* fncFind(std::string_view valueName, eRegistryRoot root,
                        std::optional<std::string_view> keyPath) const;
@@ -128,6 +144,9 @@ class cRegistry {
 
   std::filesystem::path mFile;
   std::vector<Key> mKeys;
+  std::unordered_map<std::string, size_t> mKeyIndex;  // folded path -> mKeys
+  std::vector<std::string> mHeader{"; LYN Reader settings"};
+  std::vector<std::string> mTrailer;
   std::string mCurrentKey;
   bool mSaveDisabled = false;
   int mBatchDepth = 0;

@@ -57,7 +57,8 @@ void loadBook(const fs::path& folder, const std::vector<std::string>& smils, cDT
 }
 
 TEST(BookLoad, TheUserGuideLoadsWithItsTitleAndEverySmilFile) {
-  if (!fs::exists(kBook)) GTEST_SKIP() << "no shared books at " << kBook;
+  ASSERT_TRUE(fs::exists(kBook)) << "the shared books are missing at " << kBook
+                                 << " (configure with -DLYN_SHARED_DIR=...)";
   const auto smils = smilNames(kBook);
   ASSERT_EQ(smils.size(), 19u);
   cDTBData set;
@@ -111,7 +112,8 @@ TEST(BookLoad, TheUserGuideLoadsWithItsTitleAndEverySmilFile) {
 }
 
 TEST(BookLoad, ACopyWithUpperCaseFileNamesLoadsTheSame) {
-  if (!fs::exists(kBook)) GTEST_SKIP() << "no shared books at " << kBook;
+  ASSERT_TRUE(fs::exists(kBook)) << "the shared books are missing at " << kBook
+                                 << " (configure with -DLYN_SHARED_DIR=...)";
   test::cTemporaryFolder copy;
   for (const auto& entry : fs::directory_iterator(kBook)) {
     if (!entry.is_regular_file()) continue;

@@ -1,6 +1,9 @@
 #include "markup/cDTBData.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "MarkupTestSupport.h"
 
@@ -161,6 +164,70 @@ TEST(BookFileSet, FilesAreReadFromTheFolderWhateverTheirCase) {
   EXPECT_FALSE(set.fncInsertFile("chap99.smil", kFileTypeSmil, {.bolParsing = true}));
   EXPECT_EQ(set.lNumFiles(), 4);
   EXPECT_FALSE(set.fncInsertFile("chap99.smil", kFileTypeSmil, {.bolParsing = true}));
+}
+
+TEST(BookFileSet, WhatIsNoRegularFileFailsAtOnceWithItsNameAndReason) {
+  test::cTemporaryFolder folder;
+  ASSERT_EQ(::mkfifo((folder.fncPath() / "ncc.html").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder.fncPath() / "chap01.smil");
+  std::filesystem::create_symlink("/dev/zero", folder.fncPath() / "chap02.smil");
+  std::filesystem::create_symlink("/proc/self/mem", folder.fncPath() / "chap03.smil");
+  cDTBData set;
+  set.sWorkPath = folder.fncPath().string() + "/";
+  const std::pair<const char*, const char*> cases[] = {{"ncc.html", "not a regular file"},
+                                                       {"chap01.smil", "is a folder"},
+                                                       {"chap02.smil", "not a regular file"},
+                                                       {"chap03.smil", ": "}};  // EIO
+  for (const auto& [name, reason] : cases) {
+    EXPECT_FALSE(set.fncInsertFile(name, name[0] == 'n' ? kFileTypeNcc : kFileTypeSmil,
+                                   {.bolParsing = true}));
+    EXPECT_NE(set.sLoadError.find(name), std::string::npos) << set.sLoadError;
+    EXPECT_NE(set.sLoadError.find(reason), std::string::npos) << set.sLoadError;
+  }
+}
+
+// About `tags` start tags: each costs memory far beyond its three bytes once tokenized.
+std::string tagDense(size_t tags) {
+  std::string text = "<smil><body><seq>";
+  text.reserve(tags * 3 + 64);
+  for (size_t i = 0; i < tags; ++i) text += "<p>";
+  return text;
+}
+
+TEST(BookFileSet, ADocumentThatWouldNeedMoreThanItsBudgetIsRefused) {
+  test::cTemporaryFolder folder;
+  const size_t tooMany = kDocumentBudget / kBytesPerTag + 1000;
+  folder.fncWrite("huge.smil", tagDense(tooMany));
+  folder.fncWrite("small.smil", tagDense(10));
+  cDTBData set;
+  set.sWorkPath = folder.fncPath().string() + "/";
+  EXPECT_FALSE(set.fncInsertFile("huge.smil", kFileTypeSmil, {.bolParsing = true}));
+  EXPECT_NE(set.sLoadError.find("huge.smil"), std::string::npos) << set.sLoadError;
+  EXPECT_NE(set.sLoadError.find("too large"), std::string::npos) << set.sLoadError;
+  cFileData* huge = set.fncGetFileData({.sFileName = "huge.smil"});
+  ASSERT_NE(huge, nullptr);
+  EXPECT_TRUE(huge->sData.empty());
+  EXPECT_EQ(huge->lNumElementData(), 0);
+  EXPECT_TRUE(set.fncInsertFile("small.smil", kFileTypeSmil, {.bolParsing = true}));
+  EXPECT_TRUE(set.sLoadError.empty());
+}
+
+TEST(BookFileSet, TheBooksDocumentsTogetherKeepToTheBookBudget) {
+  test::cTemporaryFolder folder;
+  // Three files, each within its own budget, that together are over the book's.
+  const size_t each = kBookBudget / kBytesPerTag / 3 + 1000;
+  ASSERT_LT(fncEstimateMemory(tagDense(each)), kDocumentBudget);
+  for (const char* name : {"a.smil", "b.smil", "c.smil"}) folder.fncWrite(name, tagDense(each));
+  cDTBData set;
+  set.sWorkPath = folder.fncPath().string() + "/";
+  EXPECT_TRUE(set.fncInsertFile("a.smil", kFileTypeSmil, {.bolParsing = false}));
+  EXPECT_TRUE(set.fncInsertFile("b.smil", kFileTypeSmil, {.bolParsing = false}));
+  EXPECT_FALSE(set.fncInsertFile("c.smil", kFileTypeSmil, {.bolParsing = false}));
+  EXPECT_NE(set.sLoadError.find("c.smil"), std::string::npos) << set.sLoadError;
+  // Closing one gives its share back.
+  set.fncRemoveFileData({.sFileName = "a.smil"});
+  set.fncRemoveFileData({.sFileName = "c.smil"});
+  EXPECT_TRUE(set.fncInsertFile("c.smil", kFileTypeSmil, {.bolParsing = false}));
 }
 
 class cRecordingReport : public iProgressReport {

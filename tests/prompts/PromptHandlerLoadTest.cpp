@@ -1,6 +1,7 @@
 // Loading the prompt file, texts by key, and the number rules.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <limits>
@@ -115,6 +116,32 @@ TEST(PromptFileLoading, ADamagedFileStaysOnDiskAndTheBuiltInTextsAreUsed) {
     std::string bytes;
     ASSERT_TRUE(fncReadWholeFile(rig.program.path() / "prompts.bin", bytes));
     EXPECT_EQ(bytes, damage);
+  }
+}
+
+TEST(PromptFileLoading, SomethingElseNamedPromptsBinIsReportedAndLeftAlone) {
+  for (const char* kind : {"fifo", "folder", "zero", "link to fifo"}) {
+    cPromptTestRig rig;
+    const auto file = rig.program.path() / "prompts.bin";
+    const std::string what = kind;
+    if (what == "fifo") {
+      ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    } else if (what == "folder") {
+      std::filesystem::create_directory(file);
+    } else if (what == "zero") {
+      std::filesystem::create_symlink("/dev/zero", file);
+    } else {
+      ASSERT_EQ(::mkfifo((rig.program.path() / "pipe").c_str(), 0600), 0);
+      std::filesystem::create_symlink("pipe", file);
+    }
+    const auto before = std::filesystem::symlink_status(file).type();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(rig.handler->fncbLoadPromptFile("prompts.bin")) << kind;
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(file.string()), std::string::npos) << said;
+    EXPECT_EQ(rig.handler->IErrorMsg, "PROMPTFILE DAMAGED") << kind;
+    EXPECT_EQ(rig.handler->Text("TITLE"), "Title");
+    EXPECT_EQ(std::filesystem::symlink_status(file).type(), before) << kind;
   }
 }
 

@@ -52,13 +52,6 @@ TEST(ClockValue, NonsenseGivesZero) {
   EXPECT_EQ(parsed("npt=."), 0);
 }
 
-TEST(WhiteSpace, DropsLineBreaksTrimsAndCollapsesSpaces) {
-  EXPECT_EQ(fncNormaliseWhiteSpace("  Chapter\r\n   one  "), "Chapter one");
-  EXPECT_EQ(fncNormaliseWhiteSpace("a\r\nb"), "ab");
-  EXPECT_EQ(fncNormaliseWhiteSpace("   "), "");
-  EXPECT_EQ(fncNormaliseWhiteSpace("tab\tkept"), "tab\tkept");
-}
-
 TEST(PercentEscapes, DecodesPairsOfHexDigitsAndCopiesTheRest) {
   EXPECT_EQ(fncDecodePercentEscapes("My%20Book%2fch1"), "My Book/ch1");
   EXPECT_EQ(fncDecodePercentEscapes("100%"), "100%");

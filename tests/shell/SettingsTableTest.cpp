@@ -24,6 +24,9 @@ TEST(SettingsTable, DefaultsWhenNothingIsStored) {
   EXPECT_EQ(w.left, 10);
   EXPECT_EQ(w.height, 7215);
   EXPECT_EQ(w.width, 3795);
+  EXPECT_TRUE(fncLoadNccMode(registry));
+  registry.subWriteValue("ncc mode", false, kUser, kKeyAppearance);
+  EXPECT_FALSE(fncLoadNccMode(registry));
 }
 
 TEST(SettingsTable, MaximisedWindowIgnoresTheStoredPlacement) {

@@ -38,7 +38,7 @@ void subWriteWav(const std::filesystem::path& path, int rate, int channels,
 // Reads a 16-bit PCM WAV as written by subWriteWav or the WAV sink.
 std::vector<int16_t> fncReadWav(const std::filesystem::path& path, AudioFormat* format = nullptr);
 
-// Encodes with lame; false when lame is not installed (the test then skips).
+// Encodes with lame; false when lame is not installed (a required package: the test fails).
 bool fncbEncodeMp3(const std::filesystem::path& wav, const std::filesystem::path& mp3,
                    const std::string& options = "-b 64");
 // Decodes a whole MP3 with libmpg123 directly, gapless (what mpg123 itself outputs).

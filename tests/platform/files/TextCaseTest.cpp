@@ -30,6 +30,28 @@ TEST(TextCase, MalformedBytesMatchOnlyThemselves) {
   EXPECT_EQ(fncFoldCase("X\xC3"), "x\xC3");
 }
 
+TEST(TextCase, TheAsciiFormsFoldOnlyAToZ) {
+  EXPECT_TRUE(fncEqualsIgnoringAsciiCase("Software\\LYN_Reader", "software\\lyn_reader"));
+  EXPECT_FALSE(fncEqualsIgnoringAsciiCase("ÄRGER", "ärger"));  // the Unicode form says equal
+  EXPECT_TRUE(fncEqualsIgnoringUnicodeCase("ÄRGER", "ärger"));
+  EXPECT_FALSE(fncEqualsIgnoringAsciiCase("ab", "abc"));
+  EXPECT_EQ(fncAsciiLower("NCC.HTML \xC3\x84"), "ncc.html \xC3\x84");
+  EXPECT_TRUE(fncStartsWithIgnoringAsciiCase("Content-Type: x", "content-type"));
+  EXPECT_FALSE(fncStartsWithIgnoringAsciiCase("Con", "content"));
+  EXPECT_TRUE(fncEndsWithIgnoringAsciiCase("STTXT001.CSS", ".css"));
+  EXPECT_FALSE(fncEndsWithIgnoringAsciiCase("css", ".css"));
+}
+
+TEST(TextCase, TrimmingAndNormalisingWhiteSpace) {
+  EXPECT_EQ(fncTrimAsciiSpace(" \t\r\n\f\vword here\r\n "), "word here");
+  EXPECT_EQ(fncTrimAsciiSpace(" \t "), "");
+  EXPECT_EQ(fncTrimAsciiSpace("\xC2\xA0x"), "\xC2\xA0x");  // a no-break space is text
+  EXPECT_EQ(fncNormaliseWhiteSpace("  Chapter\r\n   one  "), "Chapter one");
+  EXPECT_EQ(fncNormaliseWhiteSpace("a\r\nb"), "ab");
+  EXPECT_EQ(fncNormaliseWhiteSpace("   "), "");
+  EXPECT_EQ(fncNormaliseWhiteSpace("tab\tkept"), "tab\tkept");
+}
+
 TEST(TextCase, DecodingRejectsEveryMalformedForm) {
   char32_t cp = 0;
   EXPECT_EQ(fncDecodeUtf8("\xE2\x80\x9C", 0, cp), 3u);

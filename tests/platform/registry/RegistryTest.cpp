@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/registry/cRegistry.h"
 #include "platform/storage/cAtomicFile.h"
@@ -169,6 +170,102 @@ TEST(Registry, BatchSavesOnceAtTheEnd) {
     registry.subWriteValue("b", int32_t{2}, kUser, kMisc);
   }
   EXPECT_EQ(cRegistry(file).fncReadNumber(std::string(kMisc) + "\\b", 0), 2);
+}
+
+TEST(Registry, EveryDamagedFileIsKeptUnderItsOwnName) {
+  testing::TempFolder dir;
+  auto file = dir / "registry.ini";
+  for (const char* damage : {"first\x01\n", "second\x01\n", "third\x01\n"}) {
+    ASSERT_TRUE(fncWriteFileAtomically(file, damage));
+    ::testing::internal::CaptureStderr();
+    cRegistry registry(file);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("kept as"), std::string::npos);
+  }
+  EXPECT_EQ(contentsOf(dir / "registry.ini.damaged"), "first\x01\n");
+  EXPECT_EQ(contentsOf(dir / "registry.ini.damaged.1"), "second\x01\n");
+  EXPECT_EQ(contentsOf(dir / "registry.ini.damaged.2"), "third\x01\n");
+}
+
+TEST(Registry, WhatIsNoRegularFileGivesDefaultsAWarningAndIsLeftAlone) {
+  for (const char* kind : {"folder", "fifo", "zero"}) {
+    testing::TempFolder dir;
+    auto file = dir / "registry.ini";
+    const std::string what = kind;
+    if (what == "folder") std::filesystem::create_directory(file);
+    if (what == "fifo") {
+      ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    }
+    if (what == "zero") std::filesystem::create_symlink("/dev/zero", file);
+    const auto before = std::filesystem::symlink_status(file).type();
+    ::testing::internal::CaptureStderr();
+    cRegistry registry(file);
+    registry.subWriteValue("volume", int32_t{4}, kUser, kMisc);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(file.string()), std::string::npos) << said;
+    EXPECT_EQ(registry.fncReadNumber("misc\\volume", 8), 8) << kind;
+    int32_t volume = 0;
+    EXPECT_TRUE(registry.fncReadValue("volume", volume, kUser, kMisc));
+    EXPECT_EQ(volume, 4);
+    EXPECT_FALSE(registry.fncSave()) << kind;
+    EXPECT_EQ(std::filesystem::symlink_status(file).type(), before) << kind;
+    EXPECT_FALSE(std::filesystem::exists(dir / "registry.ini.damaged")) << kind;
+  }
+}
+
+TEST(Registry, SavingKeepsCommentsOrderAndPermissions) {
+  testing::TempFolder dir;
+  auto file = dir / "registry.ini";
+  const std::string text =
+      "; my settings, by hand\n"
+      "\n"
+      "[software\\lyn_reader\\misc]\n"
+      "# louder in the kitchen\n"
+      "\"volume\"=dword:00000003\n"
+      "\"tempo\"=dword:00000005\n"
+      "\n"
+      "; the end\n";
+  ASSERT_TRUE(fncWriteFileAtomically(file, text));
+  ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+  {
+    cRegistry registry(file);
+    registry.subWriteValue("volume", int32_t{9}, kUser, kMisc);
+    registry.subWriteValue("debug", int32_t{1}, kUser, "software\\lyn_reader\\temporary");
+  }
+  const std::string saved = contentsOf(file);
+  EXPECT_EQ(saved,
+            "; my settings, by hand\n"
+            "\n"
+            "[software\\lyn_reader\\misc]\n"
+            "# louder in the kitchen\n"
+            "\"volume\"=dword:00000009\n"
+            "\"tempo\"=dword:00000005\n"
+            "\n"
+            "[software\\lyn_reader\\temporary]\n"
+            "\"debug\"=dword:00000001\n"
+            "\n"
+            "; the end\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST(Registry, ALinkedFileIsWrittenThroughAndATemporaryLinkIsNeverFollowed) {
+  testing::TempFolder dir;
+  std::filesystem::create_directory(dir / "dotfiles");
+  ASSERT_TRUE(fncWriteFileAtomically(dir / "dotfiles" / "lyn.ini", "[k]\n\"a\"=dword:1\n"));
+  std::filesystem::create_symlink(dir / "dotfiles" / "lyn.ini", dir / "registry.ini");
+  ASSERT_TRUE(fncWriteFileAtomically(dir / "victim", "precious"));
+  std::filesystem::create_symlink(dir / "victim", dir / "dotfiles" / "lyn.ini.tmp");
+  std::filesystem::create_symlink(dir / "victim", dir / "registry.ini.tmp");
+  {
+    cRegistry registry(dir / "registry.ini");
+    registry.subWriteValue("b", int32_t{2}, kUser, "k");
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "registry.ini"));
+  EXPECT_EQ(contentsOf(dir / "victim"), "precious");
+  cRegistry reloaded(dir / "dotfiles" / "lyn.ini");
+  EXPECT_EQ(reloaded.fncReadNumber("k\\a", 0), 1);
+  EXPECT_EQ(reloaded.fncReadNumber("k\\b", 0), 2);
 }
 
 }  // namespace
