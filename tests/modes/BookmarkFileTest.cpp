@@ -109,11 +109,7 @@ TEST(BookmarkFile, NamesKeepBooksOfOneTitleApartButNotTheVolumesOfASet) {
   const std::string one = fncBookmarkFileName("My Book: 2", "isbn-1", false);
   const std::string two = fncBookmarkFileName("My Book: 2", "isbn-2", false);
   EXPECT_NE(one, two);
-  EXPECT_EQ(one, "MYgBOOKgg2-" + std::string("") + [] {
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fncFnv1a64("isbn-1")));
-    return std::string(hex);
-  }() + ".bin");
+  EXPECT_EQ(one, "MYgBOOKgg2-2e68ae378c2c78af.bin") << "the same name on every machine";
 }
 
 TEST(BookmarkFile, ReadingTellsMissingFromDamaged) {
