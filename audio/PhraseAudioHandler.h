@@ -9,14 +9,14 @@
 // speed stage and output run on the control's own audio thread. No operation holds a lock for
 // longer than it takes to swap a buffer.
 //
-// A call that fails raises an error in the caller: it throws cAudioControlError. The playback
-// object catches every such error (no error leaves cAudioPlaybackSystem).
+// A call that fails returns false and, where there is one, leaves its reason in LastError()
+// ("<file>: not a regular file"); nothing is thrown.
 //
 // Errors:
-//   OpenFile   file missing, unreadable, not audio, no decodable first frame
-//                                         -> cAudioControlError; any earlier file is closed
+//   OpenFile   file missing, unreadable, not a regular file, not audio, no decodable first
+//              frame                      -> false with the reason; any earlier file is closed
 //   Seek       beyond the end             -> the position becomes the end (EndOfStream follows)
-//   Seek/StopAt/Play/Pause without a file -> cAudioControlError
+//   Seek/StopAt/Play/Pause without a file -> false, "no file open"
 //   StopAt     beyond the end or below 0  -> false
 //   SetRate    factor outside 0.25..4, or a control without speed stage and factor != 1
 //                                         -> false
@@ -25,15 +25,15 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace lyn {
 
 class PhraseAudioHandler {
  public:
-  // Playback states read through State().
-  static constexpr int32_t kStopped = 0;
-  static constexpr int32_t kPaused = 1;
-  static constexpr int32_t kRunning = 2;
+  // Playback states read through State(). The playback object numbers its own states the other
+  // way round (its 1 is playing, 2 paused; see cAudioPlaybackSystem::eAudioState).
+  enum eControlState : int32_t { kStopped = 0, kPaused = 1, kRunning = 2 };
 
   virtual ~PhraseAudioHandler() = default;
 
@@ -53,13 +53,29 @@ class PhraseAudioHandler {
   virtual bool StopAt(int32_t ilMilliseconds) = 0;
   // What has been heard (not what has been decoded); negative when no file is open.
   virtual int32_t Position() = 0;
-  // Length of the open file; exact to the sample once known (a stream without length
-  // information is measured on the audio thread shortly after the open). 0 without a file.
+  // Length of the open file; exact to the sample when the file says it or once learnt (see
+  // LearnExactDuration), an estimate from the file's size before. 0 without a file.
   virtual int32_t Duration() = 0;
+  // False while Duration() is an estimate (an MP3 without a LAME/Xing header).
+  virtual bool DurationIsExact() { return true; }
+  // Learns the exact duration of such a file once playback has started, without delaying its
+  // first sample; Duration() then gives it. Costs one pass over the file.
+  virtual void LearnExactDuration() {}
   // True once playback has run to the end of the file or to the stop point.
   virtual bool EndOfStream() = 0;
   // kStopped, kPaused or kRunning.
   virtual int32_t State() = 0;
+
+  // State, Position and EndOfStream taken together at one instant. The poll reads this, so that
+  // a clip that ends between two reads cannot show a position from before its end together with
+  // a state from after it. A control whose state cannot change between calls (one without a
+  // thread of its own) may keep this default.
+  struct Status {
+    int32_t state = kStopped;
+    int32_t position = -1;
+    bool endOfStream = false;
+  };
+  virtual Status fncStatus() { return {State(), Position(), EndOfStream()}; }
   // Volume step 0 (silent) to 10 (the recording's own level); steps are perceptually even and
   // never amplify, so nothing clips. Out-of-range steps are clamped.
   virtual bool SetVolume(int32_t ilVolume) = 0;
@@ -76,6 +92,20 @@ class PhraseAudioHandler {
   virtual bool SetVariParameters(double idTempo, int16_t iiMaxPause, int16_t iiShortPausePercent,
                                  int16_t iiThresholdDb, int16_t iiLongPauseFrom,
                                  int16_t iiLongPausePercent) = 0;
+
+  // Why the last call that failed with a reason failed; empty after ClearLastError().
+  const std::string& LastError() const { return msLastError; }
+  void ClearLastError() { msLastError.clear(); }
+
+ protected:
+  // Returns false, keeping `reason` for LastError().
+  bool fncbFail(std::string reason) {
+    msLastError = std::move(reason);
+    return false;
+  }
+
+ private:
+  std::string msLastError;
 };
 
 }  // namespace lyn

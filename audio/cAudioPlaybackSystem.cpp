@@ -4,30 +4,33 @@
 #include <array>
 #include <cctype>
 #include <cmath>
-#include <exception>
-#include <fstream>
+
+#include <unistd.h>
 
 #include "audio/cPositionCheckTimer.h"
+#include "platform/storage/cRegularFile.h"
 
 namespace lyn {
 namespace {
 
 constexpr double kToControlCorrection = 1.00307301588889;
 constexpr double kFromControlCorrection = 0.996926984111111;
+// How close to an estimated end a mark must be for the exact end to be worth a pass over the file.
+constexpr double kExactEndWithin = 1.0;
 
 const char* fncErrorText(int32_t number) {
   switch (number) {
-    case 1:
+    case cAudioPlaybackSystem::kErrFileCorrupt:
       return "Audiofile doesn't exist or is corrupt";
-    case 2:
+    case cAudioPlaybackSystem::kErrNoSuchPosition:
       return "Position doesn't exist in audio";
-    case 3:
+    case cAudioPlaybackSystem::kErrDataNotInitialized:
       return "Data not initialized";
-    case 4:
+    case cAudioPlaybackSystem::kErrNoStreamSplitter:
       return "MPEG-I stream splitter not found";
-    case 5:
+    case cAudioPlaybackSystem::kErrBadValue:
       return "Bad value";
-    case 6:
+    case cAudioPlaybackSystem::kErrNoFileLoaded:
       return "No file loaded";
     default:
       return nullptr;
@@ -40,9 +43,11 @@ bool fncbNeedsWavCorrection(const std::string& path) {
   std::string ending = path.substr(path.size() - 3);
   for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (ending != "WAV") return false;
-  std::ifstream in(path, std::ios::binary);
+  // Opened as the decoder opens it: a FIFO or a device is refused, never waited on.
+  const cFileDescriptor file = fncOpenRegularFile(path);
+  if (!file) return false;
   std::array<unsigned char, 22> header{};
-  if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return false;
+  if (::pread(file.get(), header.data(), header.size(), 0) != ssize_t(header.size())) return false;
   return header[20] == 0x03 && header[21] == 0xDA;
 }
 
@@ -102,229 +107,199 @@ int32_t cAudioPlaybackSystem::fncToMilliseconds(double idSeconds) {
 }
 
 void cAudioPlaybackSystem::subReportError(int32_t ilNumber, std::optional<std::string> isLocation) {
+  subReport(ilNumber, std::move(isLocation), {});
+}
+
+void cAudioPlaybackSystem::subReport(int32_t ilNumber, std::optional<std::string> isLocation,
+                                     std::string isDetail) {
   mlErrorNumber = ilNumber;
+  msErrorDetail = std::move(isDetail);
   if (isLocation) msErrorLocation = *isLocation;
   if (const char* text = fncErrorText(ilNumber)) msErrorMsg = text;
   subRaise(eEvent::Error);
 }
 
-int32_t cAudioPlaybackSystem::plRealState() {
-  int32_t state = PhraseAudioHandler::kStopped;
-  try {
-    state = mdahAudioSystem->State();
-  } catch (const std::exception&) {
-    return 0;
-  }
-  switch (state) {
+int32_t cAudioPlaybackSystem::fncObjectState(int32_t ilControlState) {
+  switch (ilControlState) {
     case PhraseAudioHandler::kPaused:
-      return 2;
+      return kPaused;
     case PhraseAudioHandler::kRunning:
-      return 1;
+      return kPlaying;
     default:
-      return 0;
+      return kStopped;
   }
+}
+
+int32_t cAudioPlaybackSystem::plRealState() { return fncObjectState(mdahAudioSystem->State()); }
+
+bool cAudioPlaybackSystem::fncbOpenOnControl(const std::string& isFileName) {
+  mdahAudioSystem->ClearLastError();
+  if (mdahAudioSystem->OpenFile(isFileName)) return true;
+  // A refusal that gives no reason changes nothing; one that gives a reason is error 1.
+  if (mdahAudioSystem->LastError().empty()) return false;
+  msFileName.clear();
+  subReport(kErrFileCorrupt, "Filename", mdahAudioSystem->LastError());
+  return false;
 }
 
 void cAudioPlaybackSystem::psFileName(const std::string& isFileName) {
-  try {
-    mbWavCorrection = false;
-    mbWavCorrection = fncbNeedsWavCorrection(isFileName);
-    if (isFileName.empty()) {
-      msFileName.clear();
-      return;
-    }
-    if (!mdahAudioSystem->OpenFile(isFileName)) return;
-    mbEndReported = false;
-    const bool bookshelf = mSpeed != nullptr && mSpeed->fncbBookshelfIsCurrent();
-    mbIsUsingVari = !bookshelf && mdahAudioSystem->IsUsingVari();
-    if (mSpeed != nullptr) mSpeed->subApplyCurrentSpeed();
-    mbAudioFileLoaded = true;
-    mlCurrentAudioState = 0;
-    msFileName = isFileName;
-    plVolume(mlVolume);
-  } catch (const std::exception&) {
-    msFileName.clear();
-    subReportError(1, "Filename");
-  }
-}
-
-void cAudioPlaybackSystem::psnotXingFilename(const std::string& isFileName) {
-  mbAudioFileLoaded = false;
-  mlCurrentAudioState = -1;
+  mbWavCorrection = fncbNeedsWavCorrection(isFileName);
   if (isFileName.empty()) {
     msFileName.clear();
     return;
   }
-  try {
-    if (mdahAudioSystem->OpenFile(isFileName)) {
-      mbEndReported = false;
-      mbWavCorrection = false;
-      mbAudioFileLoaded = true;
-      mlCurrentAudioState = 0;
-      msFileName = isFileName;
-      plVolume(mlVolume);
-    }
-  } catch (const std::exception&) {
-    // Reported here rather than passed on, so that no error leaves the object.
+  if (!fncbOpenOnControl(isFileName)) return;
+  mbEndReported = false;
+  const bool bookshelf = mSpeed != nullptr && mSpeed->fncbBookshelfIsCurrent();
+  mbIsUsingVari = !bookshelf && mdahAudioSystem->IsUsingVari();
+  if (mSpeed != nullptr) mSpeed->subApplyCurrentSpeed();
+  mbAudioFileLoaded = true;
+  mlCurrentAudioState = kStopped;
+  msFileName = isFileName;
+  plVolume(mlVolume);
+}
+
+void cAudioPlaybackSystem::psnotXingFilename(const std::string& isFileName) {
+  mbAudioFileLoaded = false;
+  mlCurrentAudioState = kNoFile;
+  if (isFileName.empty()) {
     msFileName.clear();
-    subReportError(1, "Filename");
+    return;
   }
+  if (!fncbOpenOnControl(isFileName)) return;
+  mbEndReported = false;
+  mbWavCorrection = false;
+  mbAudioFileLoaded = true;
+  mlCurrentAudioState = kStopped;
+  msFileName = isFileName;
+  plVolume(mlVolume);
 }
 
 bool cAudioPlaybackSystem::fncbSetMark(double idSeconds) {
   if (!mbAudioFileLoaded) return false;
   double seconds = fncToControlSeconds(idSeconds);
   const double duration = pdDuration();
-  if (duration < seconds && seconds <= duration + 0.2) seconds = duration;
-  if (seconds <= duration) {
+  // Near an end that is only estimated the true end matters: the control learns it once
+  // playback runs. A mark past an estimated end is kept; the end of the stream reaches it.
+  const bool estimated = !mdahAudioSystem->DurationIsExact();
+  if (estimated && seconds >= duration - kExactEndWithin) mdahAudioSystem->LearnExactDuration();
+  if (!estimated && duration < seconds && seconds <= duration + 0.2) seconds = duration;
+  if (seconds <= duration || estimated) {
     mdMarkPosition = seconds;
     mbMarkSet = true;
     return true;
   }
-  subReportError(7, "Set mark");
+  subReportError(kErrMarkBeyondEnd, "Set mark");
   return false;
+}
+
+void cAudioPlaybackSystem::subClearMark() {
+  mbMarkSet = false;
+  mdMarkPosition = -1;
 }
 
 bool cAudioPlaybackSystem::fncbPlay() {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Play");
+    subReportError(kErrNoFileLoaded, "Play");
     return false;
   }
-  if (plRealState() == 1) return false;
-  try {
-    if (mdahAudioSystem->Play()) {
-      mbLookupTimer = true;
-      mlCurrentAudioState = 1;
-      return true;
-    }
-  } catch (const std::exception&) {
-  }
-  return false;
+  if (plRealState() == kPlaying) return false;
+  if (!mdahAudioSystem->Play()) return false;
+  // Playing again makes the next end a new one, even if no poll saw the last one pass.
+  mbEndReported = false;
+  mbLookupTimer = true;
+  mlCurrentAudioState = kPlaying;
+  return true;
 }
 
 bool cAudioPlaybackSystem::fncbPause() {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Pause");
+    subReportError(kErrNoFileLoaded, "Pause");
     return false;
   }
-  try {
-    if (mdahAudioSystem->Pause()) {
-      mlCurrentAudioState = 2;
-      return true;
-    }
-  } catch (const std::exception&) {
-  }
-  return false;
+  if (!mdahAudioSystem->Pause()) return false;
+  mlCurrentAudioState = kPaused;
+  return true;
 }
 
 bool cAudioPlaybackSystem::fncbQuit() {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Quit");
+    subReportError(kErrNoFileLoaded, "Quit");
     return false;
   }
-  try {
-    mdahAudioSystem->CloseFile();
-  } catch (const std::exception&) {
-  }
+  mdahAudioSystem->CloseFile();
   mbAudioFileLoaded = false;
   mbLookupTimer = false;
-  mlCurrentAudioState = -1;
+  mlCurrentAudioState = kNoFile;
   msFileName.clear();
   return true;
 }
 
 void cAudioPlaybackSystem::plVolume(int32_t ilVolume) {
   if (ilVolume < 0 || ilVolume > 10) {
-    subReportError(5, "Volume");
+    subReportError(kErrBadValue, "Volume");
     return;
   }
   mlVolume = ilVolume;
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Volume");
+    subReportError(kErrNoFileLoaded, "Volume");
     return;
   }
-  try {
-    mdahAudioSystem->SetVolume(mlVolume);
-  } catch (const std::exception&) {
-  }
+  mdahAudioSystem->SetVolume(mlVolume);
 }
 
 void cAudioPlaybackSystem::plRate(int32_t ilRate) {
   if (!mbAudioFileLoaded) return;
-  try {
-    const double current = std::nearbyint(mdahAudioSystem->Rate() * 10);
-    if (current >= 0 && mdahAudioSystem->SetRate(ilRate / 10.0)) mdRate = ilRate;
-  } catch (const std::exception&) {
-  }
+  const double current = std::nearbyint(mdahAudioSystem->Rate() * 10);
+  if (current >= 0 && mdahAudioSystem->SetRate(ilRate / 10.0)) mdRate = ilRate;
 }
 
 int32_t cAudioPlaybackSystem::plRate() {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Rate");
+    subReportError(kErrNoFileLoaded, "Rate");
     return 10;
   }
-  try {
-    const double rate = std::nearbyint(mdahAudioSystem->Rate() * 10);
-    return rate < 0 ? 0 : static_cast<int32_t>(std::min(rate, 2147483647.0));
-  } catch (const std::exception&) {
-    return 0;
-  }
+  const double rate = std::nearbyint(mdahAudioSystem->Rate() * 10);
+  return rate < 0 ? 0 : static_cast<int32_t>(std::min(rate, 2147483647.0));
 }
 
 void cAudioPlaybackSystem::pdPosition(double idSeconds) {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Position");
+    subReportError(kErrNoFileLoaded, "Position");
     return;
   }
   const double seconds = fncToControlSeconds(idSeconds);
   if (seconds > pdDuration() || seconds < 0 || std::isnan(seconds)) {
-    subReportError(2, "Position");
+    subReportError(kErrNoSuchPosition, "Position");
     return;
   }
-  try {
-    mdahAudioSystem->Seek(fncToMilliseconds(seconds));
-  } catch (const std::exception&) {
-  }
+  mdahAudioSystem->Seek(fncToMilliseconds(seconds));
 }
 
 double cAudioPlaybackSystem::pdPosition() {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Position");
+    subReportError(kErrNoFileLoaded, "Position");
     return 0;
   }
-  double seconds = 0;
-  try {
-    seconds = mdahAudioSystem->Position() / 1000.0;
-  } catch (const std::exception&) {
-  }
+  double seconds = mdahAudioSystem->Position() / 1000.0;
   if (seconds < 0) seconds = 0;
   return fncFromControlSeconds(seconds);
 }
 
 double cAudioPlaybackSystem::pdDuration() {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Duration");
+    subReportError(kErrNoFileLoaded, "Duration");
     return 0;
   }
-  double seconds = 0;
-  try {
-    seconds = mdahAudioSystem->Duration() / 1000.0;
-  } catch (const std::exception&) {
-  }
-  return fncFromControlSeconds(seconds);
+  return fncFromControlSeconds(mdahAudioSystem->Duration() / 1000.0);
 }
 
 bool cAudioPlaybackSystem::fncbStopAt(double idSeconds) {
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Stop at");
+    subReportError(kErrNoFileLoaded, "Stop at");
     return false;
   }
-  bool accepted = false;
-  try {
-    accepted = mdahAudioSystem->StopAt(fncToMilliseconds(fncToControlSeconds(idSeconds)));
-  } catch (const std::exception&) {
-  }
-  if (!accepted) {
+  if (!mdahAudioSystem->StopAt(fncToMilliseconds(fncToControlSeconds(idSeconds)))) {
     subRaise(eEvent::MessageBox, "ERROR!");
     return false;
   }
@@ -334,30 +309,36 @@ bool cAudioPlaybackSystem::fncbStopAt(double idSeconds) {
 void cAudioPlaybackSystem::mtimerPositionCheckTimer_Timer() {
   if (!mbLookupTimer) return;
   if (!mbAudioFileLoaded) {
-    subReportError(6, "Timer");
+    subReportError(kErrNoFileLoaded, "Timer");
     return;
   }
-  try {
-    const bool endOfStream = mdahAudioSystem->EndOfStream();
-    if (!endOfStream) mbEndReported = false;
-    // The end is reported once each time it is reached, not on every tick it lasts.
-    if (endOfStream && !mbMarkSet && !mbEndReported) {
-      mbEndReported = true;
-      mlCurrentAudioState = 0;
-      subRaise(eEvent::EndofStream);
-    }
-    const double position = mdahAudioSystem->Position() / 1000.0;
-    // A mark at the end of a stream whose length was estimated may lie just past its true end;
-    // the end of the stream then counts as reaching it.
-    if ((position >= mdMarkPosition || endOfStream) && mlCurrentAudioState == 1 && mbMarkSet) {
-      mbMarkSet = false;
-      mdMarkPosition = -1;
-      if (endOfStream) mbEndReported = true;
-      subRaise(eEvent::EndofStream);
-    }
-    mlCurrentAudioState = plRealState();
-  } catch (const std::exception&) {
+  // One snapshot per step: state, position and end of stream from the same instant, so a clip
+  // that ends during the poll is seen either playing before its end or at its end.
+  PhraseAudioHandler::Status now = mdahAudioSystem->fncStatus();
+  if (!now.endOfStream) mbEndReported = false;
+  // The end is reported once each time it is reached, not on every tick it lasts.
+  if (now.endOfStream && !mbMarkSet && !mbEndReported) {
+    mbEndReported = true;
+    mlCurrentAudioState = kStopped;
+    subRaise(eEvent::EndofStream);
+    // Listeners may have closed the file, opened the next one or played on.
+    if (!mbAudioFileLoaded) return;
+    now = mdahAudioSystem->fncStatus();
   }
+  const double position = now.position / 1000.0;
+  const bool running = now.state == PhraseAudioHandler::kRunning;
+  // A mark at the end of a stream whose length was estimated may lie just past its true end;
+  // the end of the stream then counts as reaching it.
+  const bool reached = (running && position >= mdMarkPosition) ||
+                       (now.endOfStream && !mbEndReported);
+  if (mbMarkSet && reached) {
+    subClearMark();
+    if (now.endOfStream) mbEndReported = true;
+    subRaise(eEvent::EndofStream);
+    if (!mbAudioFileLoaded) return;
+    now = mdahAudioSystem->fncStatus();
+  }
+  mlCurrentAudioState = fncObjectState(now.state);
 }
 
 void cAudioPlaybackSystem::subDoYourEvents() { mtimerPositionCheckTimer_Timer(); }

@@ -28,10 +28,13 @@
 //                                              "Quit", "Volume", "Rate", "Position", "Duration",
 //                                              "Stop at", "Timer"
 //   7 (message left as it was)                 mark beyond the end         "Set mark"
-// Every report stores the number (and location when given) and raises evError. No operation
-// throws; errors of the control end the operation quietly unless the table says otherwise.
+// Every report stores the number (and location when given) and raises evError; for error 1
+// msErrorDetail keeps the control's reason ("<file>: not a regular file"). No operation throws;
+// a call the control refuses ends the operation quietly unless the table says otherwise.
 //
-// States (mlCurrentAudioState): -1 no file (after a close), 0 stopped, 1 playing, 2 paused.
+// States (mlCurrentAudioState, eAudioState): -1 no file (after a close), 0 stopped, 1 playing,
+// 2 paused. The control numbers its states the other way round (PhraseAudioHandler::kPaused is
+// 1); plRealState maps them.
 //
 // The end of the file raises evEndofStream once each time it is reached (not on every tick while
 // it stays at the end). A mark that lies at the true end of a stream whose length was only
@@ -53,6 +56,19 @@ class cPositionCheckTimer;
 
 class cAudioPlaybackSystem {
  public:
+  // mlCurrentAudioState.
+  enum eAudioState : int32_t { kNoFile = -1, kStopped = 0, kPlaying = 1, kPaused = 2 };
+  // mlErrorNumber.
+  enum eAudioError : int32_t {
+    kErrFileCorrupt = 1,
+    kErrNoSuchPosition = 2,
+    kErrDataNotInitialized = 3,
+    kErrNoStreamSplitter = 4,
+    kErrBadValue = 5,
+    kErrNoFileLoaded = 6,
+    kErrMarkBeyondEnd = 7,
+  };
+
   // `control` is owned; `speed` (book player only) is borrowed and must outlive the object.
   explicit cAudioPlaybackSystem(std::unique_ptr<PhraseAudioHandler> control,
                                 iPlaybackSpeed* speed = nullptr);
@@ -66,12 +82,13 @@ class cAudioPlaybackSystem {
 
   // Public members, read and written by other parts.
   bool mbAudioFileLoaded = false;
-  int32_t mlCurrentAudioState = 0;
+  int32_t mlCurrentAudioState = kStopped;
   bool mbMarkSet = false;
   double mdMarkPosition = -1;
   std::string msErrorMsg;
   int32_t mlErrorNumber = 0;
   std::string msErrorLocation;
+  std::string msErrorDetail;  // the control's reason for error 1; empty for the others
   bool mbIsUsingVari = false;
   bool mbLookupTimer = false;
   std::unique_ptr<PhraseAudioHandler> mdahAudioSystem;
@@ -90,8 +107,12 @@ class cAudioPlaybackSystem {
   // 5. The open file's path; empty when none.
   const std::string& psFileName() const { return msFileName; }
   // 6. Arms the mark (seconds). False without a file; error 7 when more than 0.2 s past the end
-  //    (up to 0.2 s past the end it is moved to the end).
+  //    (up to 0.2 s past the end it is moved to the end). When the end is only an estimate, a
+  //    mark within a second of it makes the control learn the exact end, and a mark past it is
+  //    kept (the end of the stream reaches it).
   bool fncbSetMark(double idSeconds);
+  // Disarms the mark (a reader that moves elsewhere calls this; mbMarkSet stays readable).
+  void subClearMark();
   // 7-9.
   bool fncbPlay();
   bool fncbPause();
@@ -120,6 +141,10 @@ class cAudioPlaybackSystem {
   double fncToControlSeconds(double idSeconds) const;
   double fncFromControlSeconds(double idSeconds) const;
   static int32_t fncToMilliseconds(double idSeconds);
+  static int32_t fncObjectState(int32_t ilControlState);
+  void subReport(int32_t ilNumber, std::optional<std::string> isLocation, std::string isDetail);
+  // OpenFile on the control; false (and error 1 when the control gives a reason) on failure.
+  bool fncbOpenOnControl(const std::string& isFileName);
 
   std::string msFileName;
   int32_t mlVolume = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/cAudioControlError.h"
 #include "platform/audio/AudioDecoders.h"
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cAudioEngine.h"
@@ -38,17 +37,17 @@ cPhraseAudioHandler::~cPhraseAudioHandler() = default;
 
 bool cPhraseAudioHandler::OpenFile(const std::string& isFileName) {
   std::string error;
-  if (!mEngine->fncbOpen(isFileName, error)) throw cAudioControlError(isFileName + ": " + error);
+  if (!mEngine->fncbOpen(isFileName, error)) return fncbFail(error);
   return true;
 }
 
 bool cPhraseAudioHandler::Play() {
-  if (!mEngine->fncbPlay()) throw cAudioControlError("Play: no file open");
+  if (!mEngine->fncbPlay()) return fncbFail("Play: no file open");
   return true;
 }
 
 bool cPhraseAudioHandler::Pause() {
-  if (!mEngine->fncbPause()) throw cAudioControlError("Pause: no file open");
+  if (!mEngine->fncbPause()) return fncbFail("Pause: no file open");
   return true;
 }
 
@@ -59,12 +58,12 @@ bool cPhraseAudioHandler::CloseFile() {
 
 bool cPhraseAudioHandler::Seek(int32_t ilMilliseconds) {
   if (!mEngine->fncbSeek(fncFrames(ilMilliseconds, mEngine->fncFormat())))
-    throw cAudioControlError("Seek: no file open");
+    return fncbFail("Seek: no file open");
   return true;
 }
 
 bool cPhraseAudioHandler::StopAt(int32_t ilMilliseconds) {
-  if (!mEngine->fncbHasFile()) throw cAudioControlError("StopAt: no file open");
+  if (!mEngine->fncbHasFile()) return fncbFail("StopAt: no file open");
   const int64_t frame = fncFrames(ilMilliseconds, mEngine->fncFormat());
   if (frame < 0 || frame > mEngine->fncLength()) return false;
   mEngine->subSetStopPoint(frame);
@@ -80,18 +79,35 @@ int32_t cPhraseAudioHandler::Duration() {
   return fncMilliseconds(mEngine->fncLength(), mEngine->fncFormat());
 }
 
+bool cPhraseAudioHandler::DurationIsExact() { return mEngine->fncbLengthExact(); }
+
+void cPhraseAudioHandler::LearnExactDuration() { mEngine->subWantExactLength(); }
+
 bool cPhraseAudioHandler::EndOfStream() { return mEngine->fncbEndOfStream(); }
 
-int32_t cPhraseAudioHandler::State() {
-  switch (mEngine->fncState()) {
+namespace {
+
+int32_t fncControlState(cAudioEngine::eState state) {
+  switch (state) {
     case cAudioEngine::eState::Running:
-      return kRunning;
+      return PhraseAudioHandler::kRunning;
     case cAudioEngine::eState::Paused:
-      return kPaused;
+      return PhraseAudioHandler::kPaused;
     case cAudioEngine::eState::Stopped:
       break;
   }
-  return kStopped;
+  return PhraseAudioHandler::kStopped;
+}
+
+}  // namespace
+
+int32_t cPhraseAudioHandler::State() { return fncControlState(mEngine->fncState()); }
+
+PhraseAudioHandler::Status cPhraseAudioHandler::fncStatus() {
+  const cAudioEngine::Snapshot now = mEngine->fncSnapshot();
+  const int32_t position =
+      now.position < 0 ? -1 : fncMilliseconds(now.position, mEngine->fncFormat());
+  return {fncControlState(now.state), position, now.endOfStream};
 }
 
 double cPhraseAudioHandler::fncVolumeGain(int32_t ilVolume) {

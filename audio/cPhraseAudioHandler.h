@@ -45,8 +45,11 @@ class cPhraseAudioHandler final : public PhraseAudioHandler {
   bool StopAt(int32_t ilMilliseconds) override;
   int32_t Position() override;
   int32_t Duration() override;
+  bool DurationIsExact() override;
+  void LearnExactDuration() override;
   bool EndOfStream() override;
   int32_t State() override;
+  Status fncStatus() override;
   bool SetVolume(int32_t ilVolume) override;
   bool SetRate(double idRate) override;
   double Rate() override;

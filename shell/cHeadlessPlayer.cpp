@@ -13,6 +13,7 @@
 #include "markup/cDTBData.h"
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cVirtualClock.h"
+#include "platform/audio/cWavSink.h"
 #include "platform/drives/cDrives.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
@@ -30,7 +31,8 @@ constexpr int32_t kLongestFastStepMs = 250;
 // How far the virtual clock may move at once: whole ticks up to the tick before the end of the
 // clip (the mark, or the end of the file), at least one tick.
 int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs) {
-  if (player.mlCurrentAudioState != 1 || !player.mbAudioFileLoaded) return tickMs;
+  if (player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying || !player.mbAudioFileLoaded)
+    return tickMs;
   const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
   const double ahead = (end - player.pdPosition()) * 1000.0;
   const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
@@ -113,7 +115,7 @@ std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
     } else if (arg == "--audio" && hasValue) {
       options.sAudio = args[++i];
       if (options.sAudio != "sdl" && options.sAudio != "null" &&
-          options.sAudio.rfind("wav:", 0) != 0) {
+          (options.sAudio.rfind("wav:", 0) != 0 || options.sAudio.size() == 4)) {
         error = "--audio takes sdl, null or wav:PATH, not \"" + options.sAudio + "\"";
         return std::nullopt;
       }
@@ -145,7 +147,7 @@ void cHeadlessPlayer::subPrintPoint(int32_t ilTocItem) {
   const std::string& kind = !item.sClass.empty() ? item.sClass
                             : !item.sSubClass.empty() ? item.sSubClass
                                                       : std::string("group");
-  mOut << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n';
+  *mText << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n';
 }
 
 void cHeadlessPlayer::evTocPositionChanged(int32_t ilTocItem) { subPrintPoint(ilTocItem); }
@@ -195,8 +197,24 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   }
   cVirtualClock clock;
   cVirtualClock* pacing = fast ? &clock : nullptr;
+  std::unique_ptr<iAudioSink> sink;
+  cWavSink* wav = nullptr;  // owned by the player's engine, which keeps a sink that started
+  mText = &mOut;
+  if (choice.kind == AudioChoice::eKind::Wav) {
+    auto wavSink = std::make_unique<cWavSink>(choice.path, pacing);
+    std::string error;
+    if (!wavSink->fncbOpenOutput(error)) {
+      subPrintError("cannot write the audio to " + error);
+      return 1;
+    }
+    if (wavSink->fncbStreaming() && choice.path == "-") mText = &mErr;
+    wav = wavSink.get();
+    sink = std::move(wavSink);
+  } else {
+    sink = fncMakeAudioSink(choice, "", pacing);
+  }
   cAudioPlaybackSystem player(
-      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, fncMakeAudioSink(choice, "", pacing)));
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(sink)));
   player.plVolume(10);
   cPositionCheckTimer timer(pacing);
   timer.subAttach(player);
@@ -211,6 +229,11 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   reader.ctlDXM(&player);
 
   const auto finish = [&](int status) {
+    std::string error;
+    if (wav != nullptr && !wav->fncbClose(error)) {
+      subPrintError("the audio could not be written: " + error);
+      status = 1;
+    }
     reader.subRemoveListener(*this);
     reader.ctlDXM(nullptr);
     queue.subSetDispatcher(nullptr);
@@ -256,13 +279,13 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
       next += std::chrono::milliseconds(timer.fnclInterval());
       std::this_thread::sleep_until(next);
     }
-    const bool idle = player.mlCurrentAudioState != 1 && !queue.hasNext();
+    const bool idle = player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying && !queue.hasNext();
     stalled = idle ? stalled + 1 : 0;
     if (idle && !mbEnded) {
       // A multi-volume set: this volume has played to the point that lies on the next one.
       if (const int32_t volume = reader.fnclWaitingForVolume()) {
         const cDTBData& files = reader.clsDTBData();
-        mOut << "volume " << files.lDiscNumber << " of " << files.lNumberOfDiscs
+        *mText << "volume " << files.lDiscNumber << " of " << files.lNumberOfDiscs
              << " ends here; the book goes on on volume " << volume << '\n';
         player.fncbPause();
         return finish(mbFailed ? 1 : 0);

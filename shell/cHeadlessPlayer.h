@@ -9,7 +9,9 @@
 // group "group") and its caption ("3 heading2 What is DAISY?").
 //
 // With --fast the null or WAV sink runs on a virtual clock as fast as the machine allows; the
-// sound card always plays in real time.
+// sound card always plays in real time. With "--audio wav:-" the WAV goes to standard output (to
+// pipe a book into an encoder) and the lines above go to `err`; a FIFO or a device is written as
+// a stream, never replaced (see cWavSink.h).
 //
 // Errors name the file and the system's reason where the reader knows them. A volume of a
 // multi-volume set plays to the point that lies on another volume, and says which one.
@@ -18,7 +20,8 @@
 //   0  the book (or this volume of it) played to its end without an error
 //   1  the book did not load, point N does not exist or cannot be played, the reader reported
 //      an error while playing (each is written to `err` with its message and location), or
-//      playback stopped before the end of the book
+//      playback stopped before the end of the book, or the WAV output could not be opened or
+//      written
 //   2  bad arguments (fncParseArguments)
 
 #include <cstdint>
@@ -44,7 +47,7 @@ struct cHeadlessOptions {
 
 class cHeadlessPlayer final : private iNCCReaderListener, private iMessageDispatcher {
  public:
-  cHeadlessPlayer(std::ostream& out, std::ostream& err) : mOut(out), mErr(err) {}
+  cHeadlessPlayer(std::ostream& out, std::ostream& err) : mOut(out), mErr(err), mText(&out) {}
 
   // The arguments after "--play"; nothing (and `error`) when they are not understood.
   static std::optional<cHeadlessOptions> fncParseArguments(const std::vector<std::string>& args,
@@ -63,6 +66,7 @@ class cHeadlessPlayer final : private iNCCReaderListener, private iMessageDispat
 
   std::ostream& mOut;
   std::ostream& mErr;
+  std::ostream* mText;  // where the navigation points go: mOut, or mErr when the WAV is stdout
   cNCCReader* mReader = nullptr;
   cAudioPlaybackSystem* mPlayer = nullptr;
   int32_t mlPrinted = 0;

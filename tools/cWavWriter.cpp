@@ -1,39 +1,24 @@
 #include "tools/cWavWriter.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include "platform/audio/WavHeader.h"
 
 namespace lyn::tools {
 
 namespace {
 
-void fncPut32(unsigned char* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
 void fncPut16(unsigned char* at, uint16_t value) {
   at[0] = static_cast<unsigned char>(value);
   at[1] = static_cast<unsigned char>(value >> 8);
 }
 
-// The 44-byte canonical header of a 16-bit mono PCM file holding `samples` samples.
-std::vector<unsigned char> fncHeader(int rate, uint64_t samples) {
-  std::vector<unsigned char> h(44, 0);
-  const uint64_t bytes = samples * 2;
-  const uint32_t data = bytes > 0xFFFFFFF0u - 36 ? 0xFFFFFFF0u - 36 : uint32_t(bytes);
-  std::memcpy(&h[0], "RIFF", 4);
-  fncPut32(&h[4], 36 + data);
-  std::memcpy(&h[8], "WAVEfmt ", 8);
-  fncPut32(&h[16], 16);
-  fncPut16(&h[20], 1);  // PCM
-  fncPut16(&h[22], 1);  // mono
-  fncPut32(&h[24], uint32_t(rate));
-  fncPut32(&h[28], uint32_t(rate) * 2);
-  fncPut16(&h[32], 2);
-  fncPut16(&h[34], 16);
-  std::memcpy(&h[36], "data", 4);
-  fncPut32(&h[40], data);
-  return h;
+// 16-bit mono PCM.
+std::array<unsigned char, 44> fncHeader(int rate, uint64_t samples) {
+  return fncWavHeader(rate, 1, static_cast<int64_t>(samples));
 }
 
 }  // namespace

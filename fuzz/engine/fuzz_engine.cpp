@@ -21,7 +21,6 @@
 #include <string_view>
 
 #include "audio/PhraseAudioHandler.h"
-#include "audio/cAudioControlError.h"
 #include "audio/cAudioPlaybackSystem.h"
 #include "engine/cNCCReader.h"
 #include "queue/cMessageQueue.h"
@@ -44,15 +43,20 @@ class cStubControl final : public PhraseAudioHandler {
  public:
   bool OpenFile(const std::string& name) override {
     mbFile = std::filesystem::is_regular_file(name);
-    if (!mbFile) throw cAudioControlError("missing");
+    if (!mbFile) return fncbFail("missing");
     mlPosition = 0;
     mbEnd = false;
     return true;
   }
-  bool Play() override { return check(), mlState = kRunning, true; }
-  bool Pause() override { return check(), mlState = kPaused, true; }
+  bool Play() override { return mbFile ? (mlState = kRunning, true) : fncbFail("no file"); }
+  bool Pause() override { return mbFile ? (mlState = kPaused, true) : fncbFail("no file"); }
   bool CloseFile() override { return mbFile = false, true; }
-  bool Seek(int32_t ms) override { return check(), mlPosition = std::clamp(ms, 0, kLength), mbEnd = false, true; }
+  bool Seek(int32_t ms) override {
+    if (!mbFile) return fncbFail("no file");
+    mlPosition = std::clamp(ms, 0, kLength);
+    mbEnd = false;
+    return true;
+  }
   bool StopAt(int32_t ms) override { return ms >= 0 && ms <= kLength; }
   int32_t Position() override { return mbFile ? mlPosition : -1; }
   int32_t Duration() override { return mbFile ? kLength : 0; }
@@ -66,9 +70,6 @@ class cStubControl final : public PhraseAudioHandler {
 
  private:
   static constexpr int32_t kLength = 1000;
-  void check() const {
-    if (!mbFile) throw cAudioControlError("no file");
-  }
   bool mbFile = false;
   bool mbEnd = false;
   int32_t mlPosition = 0;

@@ -1,13 +1,14 @@
 #include "platform/audio/AudioDecoders.h"
 
-#include <array>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "platform/audio/cMpg123Decoder.h"
 #include "platform/audio/cSndfileDecoder.h"
+#include "platform/storage/cRegularFile.h"
 
 namespace lyn {
 namespace {
@@ -77,36 +78,39 @@ eKind fncProbe(const std::vector<unsigned char>& head) {
 }  // namespace
 
 std::unique_ptr<iAudioDecoder> fncOpenAudioDecoder(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
+  // Never a blocking open: a FIFO, a device or a folder is refused here with its reason.
+  cFileDescriptor file = fncOpenRegularFile(path, &error);
+  if (!file) return nullptr;
+  std::vector<unsigned char> head(8192);
+  ssize_t got = -1;
+  do {
+    got = ::pread(file.get(), head.data(), head.size(), 0);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) {
+    error = path + ": " + std::strerror(errno);
     return nullptr;
   }
-  std::vector<unsigned char> head(8192);
-  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<size_t>(in.gcount()));
-  in.close();
+  head.resize(static_cast<size_t>(got));
   if (head.empty()) {
-    error = "the file is empty";
+    error = path + ": the file is empty";
     return nullptr;
   }
   std::string reason;
   switch (fncProbe(head)) {
     case eKind::Sndfile: {
-      if (auto decoder = cSndfileDecoder::fncOpen(path, reason)) return decoder;
+      if (auto decoder = cSndfileDecoder::fncOpen(file, reason)) return decoder;
       std::string mpegReason;
-      if (auto decoder = cMpg123Decoder::fncOpen(path, mpegReason)) return decoder;
-      error = reason;
-      return nullptr;
+      if (auto decoder = cMpg123Decoder::fncOpen(file, mpegReason)) return decoder;
+      break;
     }
     case eKind::Mpeg:
-      if (auto decoder = cMpg123Decoder::fncOpen(path, reason)) return decoder;
-      error = reason;
-      return nullptr;
+      if (auto decoder = cMpg123Decoder::fncOpen(file, reason)) return decoder;
+      break;
     case eKind::Unknown:
-      error = "not an audio file";
-      return nullptr;
+      reason = "not an audio file";
+      break;
   }
+  error = path + ": " + reason;
   return nullptr;
 }
 

@@ -3,11 +3,15 @@
 // AIFF, FLAC or Ogg header goes to libsndfile, an ID3 tag or an MPEG frame header to libmpg123.
 // A WAV that holds MPEG audio, which libsndfile may refuse, is tried with libmpg123.
 //
-// Errors (nullptr, the reason in `error`):
-//   the file is missing or unreadable    "cannot open ..."
-//   the file is empty                    "the file is empty"
-//   neither decoder recognises it        "not an audio file"
-//   no frame decodes                     the decoder's reason
+// The file is opened without blocking and must be a regular file; the decoder reads it through
+// that descriptor, so a FIFO, a device or a folder never hangs or feeds the player.
+//
+// Errors (nullptr; `error` is "<path>: " and the reason):
+//   missing, unreadable, not a regular file  the system's reason, "is a folder",
+//                                            "not a regular file"
+//   the file is empty                        "the file is empty"
+//   neither decoder recognises it            "not an audio file"
+//   no frame decodes                         the decoder's reason
 
 #include <memory>
 #include <string>

@@ -38,6 +38,8 @@ std::unique_ptr<iAudioSink> fncMakeAudioSink(const AudioChoice& choice, std::str
     case AudioChoice::eKind::Null:
       return std::make_unique<cNullSink>(clock);
     case AudioChoice::eKind::Wav: {
+      // Standard output takes one stream; a second player stays silent.
+      if (choice.path == "-" && !wavSuffix.empty()) return std::make_unique<cNullSink>(clock);
       std::filesystem::path path(choice.path);
       if (!wavSuffix.empty()) {
         std::filesystem::path named = path.parent_path() / path.stem();

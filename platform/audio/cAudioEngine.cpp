@@ -65,6 +65,7 @@ bool cAudioEngine::fncbOpen(const std::string& path, std::string& error) {
     mReady.subReset(format.channels);
     mCapacity = std::max<int64_t>(2 * kDecodeFrames, format.rate / 10);
     mbProducerDone = false;
+    mbMeasureWanted = false;
     mbHasFile = true;
     mState = eState::Stopped;
     mbEndOfStream = false;
@@ -170,9 +171,23 @@ cAudioEngine::eState cAudioEngine::fncState() const {
   return mState;
 }
 
+cAudioEngine::Snapshot cAudioEngine::fncSnapshot() const {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return {mState, mbHasFile ? mHeard : -1, mbEndOfStream};
+}
+
 AudioFormat cAudioEngine::fncFormat() const {
   std::lock_guard<std::mutex> lock(mMutex);
   return mFormat;
+}
+
+void cAudioEngine::subWantExactLength() {
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (!mbHasFile || mbLengthExact) return;
+    mbMeasureWanted = true;
+  }
+  mWake.notify_all();
 }
 
 void cAudioEngine::subSetGain(double gain) {
@@ -266,7 +281,6 @@ void cAudioEngine::subRun() {
   int64_t position = 0;
   uint64_t generation = 0;
   bool atEnd = false;
-  bool needSeek = false;
 
   std::unique_lock<std::mutex> lock(mMutex);
   for (;;) {
@@ -280,9 +294,7 @@ void cAudioEngine::subRun() {
       format = mFormat;
       position = 0;
       atEnd = false;
-      needSeek = false;
       mbSpeedChanged = true;
-      const bool measure = decoder && !decoder->fncbLengthExact();
       lock.unlock();
       old.reset();
       stage.reset();
@@ -290,26 +302,31 @@ void cAudioEngine::subRun() {
       if (decoder) {
         buffer.assign(static_cast<size_t>(kDecodeFrames * format.channels), 0);
         if (mbHasSpeedStage) stage = std::make_unique<cSpeedStage>(format);
-        if (measure) {
-          // A stream that does not say its length: read it through once to learn it and to
-          // index it for exact seeks.
-          decoder->subMeasureLength();
-          needSeek = true;
-        }
       }
       lock.lock();
-      if (measure && !mbNewDecoder) {
-        mLength = std::max<int64_t>(decoder->fncLength(), 0);
-        mbLengthExact = true;
-        if (mSeekTarget > mLength) mSeekTarget = mLength;
-      }
       continue;
     }
 
-    if (mSeekTarget >= 0 || needSeek) {
-      const int64_t target = mSeekTarget >= 0 ? mSeekTarget : position;
+    // The exact length of a stream that does not say it, once it is wanted and playback has
+    // started: only while the buffer is full, so the first sample never waits for this pass
+    // over the file. Reading resumes on the same frame, so nothing buffered is lost.
+    if (mbMeasureWanted && decoder && !atEnd && mState == eState::Running &&
+        mReady.fncFrames() >= mCapacity && mSeekTarget < 0) {
+      mbMeasureWanted = false;
+      lock.unlock();
+      decoder->subMeasureLength();
+      const bool back = decoder->fncbSeek(position);
+      lock.lock();
+      if (mbNewDecoder) continue;
+      mLength = std::max<int64_t>(decoder->fncLength(), 0);
+      mbLengthExact = true;
+      if (!back) atEnd = true;
+      continue;
+    }
+
+    if (mSeekTarget >= 0) {
+      const int64_t target = mSeekTarget;
       mSeekTarget = -1;
-      needSeek = false;
       generation = mGeneration;
       lock.unlock();
       const bool ok = decoder && decoder->fncbSeek(target);

@@ -19,6 +19,7 @@
 //             file is closed
 //   the sink's device does not open                  -> one warning on stderr, the null sink
 //   the stream ends early (truncated file)           -> the length becomes what was decoded
+//   (also the true end of a stream whose length was estimated)
 
 #include <atomic>
 #include <condition_variable>
@@ -40,6 +41,14 @@ class cAudioEngine final : private iAudioSource {
  public:
   enum class eState { Stopped, Paused, Running };
 
+  // State, position and end of stream as they were at one instant: a poll that reads them one
+  // by one can see a position from before the end and a state from after it.
+  struct Snapshot {
+    eState state = eState::Stopped;
+    int64_t position = -1;  // frame heard; -1 without a file
+    bool endOfStream = false;
+  };
+
   cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage);
   ~cAudioEngine() override;
   cAudioEngine(const cAudioEngine&) = delete;
@@ -60,10 +69,17 @@ class cAudioEngine final : private iAudioSource {
 
   // Frame heard; -1 without a file.
   int64_t fncPosition() const;
+  // An estimate until fncbLengthExact(): a stream without length information (an MP3 without
+  // a LAME/Xing header) is not read through at open, which would delay its first sample.
   int64_t fncLength() const;
   bool fncbLengthExact() const;
+  // Asks for the exact length of such a stream: the audio thread reads the file through once
+  // playback runs and the buffer is full, then fncLength() is exact. Nothing for a file whose
+  // length is known.
+  void subWantExactLength();
   bool fncbEndOfStream() const;
   eState fncState() const;
+  Snapshot fncSnapshot() const;
   AudioFormat fncFormat() const;
 
   // Linear gain 0..1, applied to the frames as the sink takes them.
@@ -108,6 +124,7 @@ class cAudioEngine final : private iAudioSource {
   AudioFormat mFormat;
   int64_t mLength = 0;
   bool mbLengthExact = false;
+  bool mbMeasureWanted = false;
 
   // Between the audio thread and the sink.
   cTimedAudio mReady;

@@ -6,19 +6,20 @@
 
 namespace lyn {
 
-std::unique_ptr<cSndfileDecoder> cSndfileDecoder::fncOpen(const std::string& path,
+std::unique_ptr<cSndfileDecoder> cSndfileDecoder::fncOpen(cFileDescriptor& file,
                                                          std::string& error) {
   SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (file == nullptr) {
+  SNDFILE* handle = sf_open_fd(file.get(), SFM_READ, &info, SF_FALSE);
+  if (handle == nullptr) {
     error = std::string("cannot read as WAV: ") + sf_strerror(nullptr);
     return nullptr;
   }
-  std::unique_ptr<cSndfileDecoder> decoder(new cSndfileDecoder(file));
   if (info.samplerate <= 0 || info.channels <= 0) {
+    sf_close(handle);
     error = "the WAV header gives no sample rate or channels";
     return nullptr;
   }
+  std::unique_ptr<cSndfileDecoder> decoder(new cSndfileDecoder(handle, std::move(file)));
   decoder->mFileChannels = info.channels;
   decoder->mFormat = {info.samplerate, std::min(info.channels, 2)};
   decoder->mLength = std::max<int64_t>(info.frames, 0);

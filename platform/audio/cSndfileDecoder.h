@@ -2,7 +2,7 @@
 // WAV (and the other containers libsndfile reads: AIFF, FLAC, Ogg Vorbis) through libsndfile.
 // Lengths and seeks are exact. More than two channels are reduced to the first two.
 //
-// Errors of fncOpen: the file cannot be opened or its header is not understood. A header that
+// Errors of fncOpen: the header is not understood. A header that
 // claims more data than the file holds is trusted only as far as the data goes: reading ends at
 // the real end.
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/audio/iAudioDecoder.h"
+#include "platform/storage/cRegularFile.h"
 
 struct sf_private_tag;
 
@@ -18,8 +19,11 @@ namespace lyn {
 
 class cSndfileDecoder final : public iAudioDecoder {
  public:
-  static std::unique_ptr<cSndfileDecoder> fncOpen(const std::string& path, std::string& error);
+  // Takes `file` (an open regular file) when it succeeds; leaves it otherwise.
+  static std::unique_ptr<cSndfileDecoder> fncOpen(cFileDescriptor& file, std::string& error);
   ~cSndfileDecoder() override;
+  cSndfileDecoder(const cSndfileDecoder&) = delete;
+  cSndfileDecoder& operator=(const cSndfileDecoder&) = delete;
 
   AudioFormat fncFormat() const override { return mFormat; }
   int64_t fncLength() const override { return mLength; }
@@ -29,8 +33,10 @@ class cSndfileDecoder final : public iAudioDecoder {
   bool fncbSeek(int64_t frame) override;
 
  private:
-  explicit cSndfileDecoder(sf_private_tag* file) : mFile(file) {}
+  cSndfileDecoder(sf_private_tag* file, cFileDescriptor descriptor)
+      : mDescriptor(std::move(descriptor)), mFile(file) {}
 
+  cFileDescriptor mDescriptor;  // outlives mFile, which reads through it
   sf_private_tag* mFile;
   AudioFormat mFormat;
   int mFileChannels = 0;

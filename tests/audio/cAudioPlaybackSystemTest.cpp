@@ -167,6 +167,34 @@ TEST_F(PlaybackSystemTest, TheEndOfTheFileIsReportedOnceEachTimeItIsReached) {
   EXPECT_EQ(recorder.events.size(), 2u);
 }
 
+TEST_F(PlaybackSystemTest, AnEndReachedAgainBeforeAnyPollSawItPassIsStillReported) {
+  subOpen();
+  player->fncbPlay();
+  control->endOfStream = true;
+  control->state = PhraseAudioHandler::kStopped;
+  timer.subTick();
+  // Played again from near the end: it ends again before the next poll, which never sees the
+  // end of stream go away.
+  player->pdPosition(9.99);
+  player->fncbPlay();
+  control->state = PhraseAudioHandler::kStopped;
+  timer.subTick();
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"EndofStream", "EndofStream"}));
+}
+
+TEST_F(PlaybackSystemTest, AClearedMarkIsNeverReached) {
+  subOpen();
+  ASSERT_TRUE(player->fncbSetMark(2.5));
+  player->subClearMark();
+  EXPECT_FALSE(player->mbMarkSet);
+  EXPECT_EQ(player->mdMarkPosition, -1);
+  player->fncbPlay();
+  control->position = 3000;
+  timer.subTick();
+  EXPECT_TRUE(recorder.events.empty());
+  EXPECT_EQ(player->mlCurrentAudioState, cAudioPlaybackSystem::kPlaying);
+}
+
 TEST_F(PlaybackSystemTest, AMarkPastTheTrueEndOfAnEstimatedStreamIsReachedAtItsEnd) {
   subOpen();
   player->fncbSetMark(10.0);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "audio/PhraseAudioHandler.h"
-#include "audio/cAudioControlError.h"
 
 namespace lyn::test {
 
@@ -13,7 +12,7 @@ class cFakeAudioControl final : public PhraseAudioHandler {
  public:
   bool OpenFile(const std::string& name) override {
     calls.push_back("OpenFile " + name);
-    if (failOpen) throw cAudioControlError("cannot open");
+    if (failOpen) return fncbFail("cannot open");
     return openResult;
   }
   bool Play() override {

@@ -16,7 +16,6 @@
 
 #include "TempFolder.h"
 #include "audio/PhraseAudioHandler.h"
-#include "audio/cAudioControlError.h"
 #include "audio/cAudioPlaybackSystem.h"
 #include "engine/cNCCReader.h"
 #include "markup/cElementData.h"
@@ -180,10 +179,10 @@ class cFakeAudioControl final : public PhraseAudioHandler {
   bool OpenFile(const std::string& name) override {
     cState& s = *mState;
     s.hasFile = false;
-    if (!std::filesystem::is_regular_file(name)) throw cAudioControlError("missing: " + name);
+    if (!std::filesystem::is_regular_file(name)) return fncbFail("missing: " + name);
     const auto it = s.durations.find(std::filesystem::path(name).filename().string());
     // A negative length stands for a file that exists but does not decode.
-    if (it != s.durations.end() && it->second < 0) throw cAudioControlError("broken: " + name);
+    if (it != s.durations.end() && it->second < 0) return fncbFail("broken: " + name);
     s.hasFile = true;
     s.file = name;
     s.opened.push_back(name);
@@ -195,12 +194,12 @@ class cFakeAudioControl final : public PhraseAudioHandler {
     return true;
   }
   bool Play() override {
-    if (!mState->hasFile) throw cAudioControlError("no file");
+    if (!mState->hasFile) return fncbFail("no file");
     mState->state = kRunning;
     return true;
   }
   bool Pause() override {
-    if (!mState->hasFile) throw cAudioControlError("no file");
+    if (!mState->hasFile) return fncbFail("no file");
     mState->state = kPaused;
     return true;
   }
@@ -210,7 +209,7 @@ class cFakeAudioControl final : public PhraseAudioHandler {
     return true;
   }
   bool Seek(int32_t ms) override {
-    if (!mState->hasFile) throw cAudioControlError("no file");
+    if (!mState->hasFile) return fncbFail("no file");
     mState->seeks.push_back(ms);
     mState->position = std::clamp(ms, 0, mState->duration);
     mState->eos = false;

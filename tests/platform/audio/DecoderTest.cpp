@@ -1,14 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "platform/audio/AudioDecoders.h"
+#include "platform/audio/cMpg123Decoder.h"
+#include "platform/audio/cSndfileDecoder.h"
 #include "tests/platform/audio/AudioTestFiles.h"
 
 namespace lyn {
 namespace {
 
 using test::cTempDir;
+
+// They own C handles: a copy would close them twice.
+static_assert(!std::is_copy_constructible_v<cMpg123Decoder> &&
+              !std::is_copy_assignable_v<cMpg123Decoder>);
+static_assert(!std::is_copy_constructible_v<cSndfileDecoder> &&
+              !std::is_copy_assignable_v<cSndfileDecoder>);
 
 std::vector<int16_t> fncReadAll(iAudioDecoder& decoder) {
   std::vector<int16_t> all;
@@ -138,6 +148,35 @@ TEST_F(DecoderTest, AWavHeaderThatPromisesTooMuchIsReadToTheRealEnd) {
   const auto all = fncReadAll(*decoder);
   EXPECT_EQ(all.size(), 10000u);
   EXPECT_TRUE(std::equal(all.begin(), all.end(), source.begin()));
+}
+
+TEST_F(DecoderTest, AFifoAFolderOrADeviceIsRefusedAtOnceNamingTheFile) {
+  // A FIFO would block an open for good, and /dev/zero would never end.
+  ASSERT_EQ(::mkfifo((dir / "pipe.mp3").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "folder.wav");
+  const std::vector<std::pair<std::filesystem::path, std::string>> cases = {
+      {dir / "pipe.mp3", "not a regular file"},
+      {dir / "folder.wav", "is a folder"},
+      {"/dev/zero", "not a regular file"}};
+  for (const auto& [path, reason] : cases) {
+    error.clear();
+    EXPECT_FALSE(fncOpenAudioDecoder(path, error)) << path;
+    EXPECT_EQ(error, path.string() + ": " + reason);
+    EXPECT_FALSE(fncbAudioFileDecodes(path, error)) << path;
+  }
+}
+
+TEST_F(DecoderTest, AnMp3IsReadInLargeBlocksAndDecodesAsMpg123Does) {
+  test::subWriteWav(dir / "long.wav", 22050, 1, test::fncSine(22050, 1, 60.0, 330));
+  ASSERT_TRUE(test::fncbEncodeMp3(dir / "long.wav", dir / "long.mp3"));
+  auto decoder = fncOpenAudioDecoder(dir / "long.mp3", error);
+  ASSERT_TRUE(decoder) << error;
+  const auto all = fncReadAll(*decoder);
+  EXPECT_EQ(all, test::fncReferenceDecode(dir / "long.mp3"));
+  // About 480 KB: a handful of 128-KiB reads, not two per MPEG frame (2,300 frames).
+  const auto bytes = std::filesystem::file_size(dir / "long.mp3");
+  const auto reads = dynamic_cast<cMpg123Decoder&>(*decoder).fncFileReads();
+  EXPECT_LE(reads, int64_t(bytes / (128 * 1024)) + 8) << bytes << " bytes";
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// The audio options of `lyn-reader --play`: where the WAV goes, and what happens when it cannot.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "EngineTestSupport.h"
+#include "shell/cHeadlessPlayer.h"
+
+namespace lyn::testing {
+namespace {
+
+struct cRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+cRun fncPlay(const cHeadlessOptions& options) {
+  std::ostringstream out, err;
+  cHeadlessPlayer player(out, err);
+  cRun run;
+  run.status = player.fncRun(options);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+// A one-point book of 0.5 s of tone at 8 kHz.
+void subWriteBook(const std::filesystem::path& folder) {
+  fncWriteToneWav(folder / "a.wav", 0.5, 8000);
+  fncWriteText(folder / "a.smil", fncSmil({{"p1", "a.wav"}}));
+  fncWriteText(folder / "ncc.html", fncNcc({NccPoint().href("a.smil#p1").text("Tone")}));
+}
+
+TEST(HeadlessAudio, AWavThatCannotBeWrittenEndsWithAFailureAndNamesIt) {
+  TempFolder folder;
+  subWriteBook(folder / "book");
+  std::filesystem::create_directory(folder / "out.wav");
+  for (const std::filesystem::path& target : {folder / "out.wav", folder / "no" / "out.wav"}) {
+    const cRun run = fncPlay({.sBookFolder = (folder / "book").string(), .lFrom = 1,
+                              .sAudio = "wav:" + target.string(), .bolFast = true});
+    EXPECT_NE(run.status, 0) << target;
+    EXPECT_NE(run.err.find(target.string()), std::string::npos) << run.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "out.wav"));
+
+  // A device is written in place, and one that refuses the data fails the run.
+  if (std::filesystem::is_character_file("/dev/full")) {
+    const cRun full = fncPlay({.sBookFolder = (folder / "book").string(), .lFrom = 1,
+                               .sAudio = "wav:/dev/full", .bolFast = true});
+    EXPECT_NE(full.status, 0);
+    EXPECT_NE(full.err.find("/dev/full"), std::string::npos) << full.err;
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  }
+}
+
+TEST(HeadlessAudio, AWavOnStandardOutputSendsTheTextToStandardError) {
+  TempFolder folder;
+  subWriteBook(folder / "book");
+  const auto captured = folder / "stdout.wav";
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  const int file = ::open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(file, STDOUT_FILENO);
+  ::close(file);
+  const cRun run = fncPlay({.sBookFolder = (folder / "book").string(), .lFrom = 1,
+                            .sAudio = "wav:-", .bolFast = true});
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("1 heading1 Tone"), std::string::npos) << run.err;
+  int rate = 0;
+  EXPECT_EQ(fncWavFrames(captured, &rate), 4000);
+  EXPECT_EQ(rate, 8000);
+}
+
+TEST(HeadlessAudio, AnEmptyWavPathIsABadArgument) {
+  std::string error;
+  EXPECT_FALSE(cHeadlessPlayer::fncParseArguments({"book", "--audio", "wav:"}, error));
+  EXPECT_TRUE(cHeadlessPlayer::fncParseArguments({"book", "--audio", "wav:-"}, error));
+}
+
+}  // namespace
+}  // namespace lyn::testing
