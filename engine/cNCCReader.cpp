@@ -430,8 +430,7 @@ bool cNCCReader::fncPlayCurrent() {
     mAudio->fncbStopAt(end);
   } else if (!hasEnd) {
     // No mark: the end of the file ends the clip.
-    mAudio->mbMarkSet = false;
-    mAudio->mdMarkPosition = -1;
+    mAudio->subClearMark();
   } else if (!mAudio->fncbSetMark(end)) {
     subReportError(eReaderError::NotInAudio, "Play Current");
     mAudio->fncbSetMark(duration);

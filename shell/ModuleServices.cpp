@@ -153,6 +153,10 @@ std::string fncProgramFolder() {
   if (!ec) {
     auto relative = exe.lexically_relative(buildTree);
     if (!relative.empty() && *relative.begin() != "..") return fncWithTrailingSeparator(LYN_BUILD_DATA_DIR);
+    // Installed under another prefix than the one built for (a staging folder, a relocated
+    // tree): the data lies beside the program, in <prefix>/share/lyn-reader.
+    const auto beside = exe.parent_path().parent_path() / "share" / "lyn-reader";
+    if (std::filesystem::is_directory(beside, ec)) return fncWithTrailingSeparator(beside.string());
   }
   return fncWithTrailingSeparator(LYN_INSTALL_DATA_DIR);
 }

@@ -43,7 +43,8 @@ constexpr int kOsMajorVersion = 6;
 
 // The folder of the player's own data, always ending in "/": $LYN_PROGRAM_DIR when set; the
 // build tree's data folder when the running program lives in the build tree; otherwise the
-// installed share folder.
+// share folder of the prefix the program is installed in (<prefix>/share/lyn-reader beside
+// <prefix>/bin), else the share folder it was built for.
 std::string fncProgramFolder();
 
 // `folder` with exactly one trailing "/".
