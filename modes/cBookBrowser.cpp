@@ -127,10 +127,12 @@ bool cBookBrowser::fncLoadBook(const std::string& isFolder, std::optional<std::s
     if (!ec) folder = absolute.lexically_normal().string();
   }
   // Written at once, so that a crash right after still brings this book back.
-  mServices.app.sLastBookRead = fncWithoutTrailingSeparator(folder);
-  mServices.app.registry().subWriteValue("last book read",
-                                         std::string_view(mServices.app.sLastBookRead),
-                                         eRegistryRoot::CurrentUser, kKeyMisc);
+  if (bolRemembersLastBook) {
+    mServices.app.sLastBookRead = fncWithoutTrailingSeparator(folder);
+    mServices.app.registry().subWriteValue("last book read",
+                                           std::string_view(mServices.app.sLastBookRead),
+                                           eRegistryRoot::CurrentUser, kKeyMisc);
+  }
   if (bolBookLoaded) subUnloadCurrentBook();
   subDiscardReader();
   if (folder.empty()) {

@@ -146,6 +146,9 @@ class cBookBrowser : public iMode {
   bool bolPlayingTitle = false;
   bool bolFFW = false;
   int32_t lFFWDirection = 0;
+  // Whether a loaded book becomes the last book read. The help mode's own reading mode plays the
+  // manual with this cleared, so the manual never takes the place of the user's book.
+  bool bolRemembersLastBook = true;
 
  private:
   class cReaderEvents final : public iNCCReaderListener {

@@ -52,6 +52,11 @@ class iMainWindow {
   virtual void subQuitWB() = 0;
   // Refreshes the document, then the focus. Called by the bookshelf.
   virtual void subRefresh() = 0;
+  // Lets pending window events (keys, clicks, timer ticks) run, once. Called by long operations
+  // on the user-interface thread, such as the book search of the bookshelf, once per folder; a
+  // key handled here may call the current mode (Escape aborts the search). A front end without
+  // events of its own does nothing.
+  virtual void subDoEvents() {}
 
   // The bookmark label: the number of the bookmark in the stretch being heard, or nothing.
   // Called by the reading mode on every control tick.
