@@ -364,7 +364,7 @@ void cBookBrowser::subPlay() {
   }
   if (!fncbPlayerHasFile()) return;
   cAudioPlaybackSystem& player = mServices.bookPlayer;
-  if (player.mlCurrentAudioState == 1) return;
+  if (player.mlCurrentAudioState == cAudioPlaybackSystem::kPlaying) return;
   mbEndOfBookSaid = false;
   if (!bolFFW) {
     const double position = fncTimeCorrection(player.pdPosition());
@@ -383,7 +383,8 @@ void cBookBrowser::subStartStop() {
     return;
   }
   mServices.prompts.subclearQue();
-  if (fncbAttached() && mServices.bookPlayer.mlCurrentAudioState == 1) {
+  if (fncbAttached() &&
+      mServices.bookPlayer.mlCurrentAudioState == cAudioPlaybackSystem::kPlaying) {
     subPost("STOP");
     mbPositionChanged = true;
   } else {
@@ -611,7 +612,8 @@ void cBookBrowser::subControlTimer() {
   const int32_t near = fncIsBookmarkNear();
   mServices.window.subSetBookmarkLabel(near >= 0 ? std::optional<int32_t>(near) : std::nullopt);
   if (!fncbAttached()) return;
-  if (mServices.bookPlayer.mlCurrentAudioState != 1 || bolPlayingTitle) {
+  if (mServices.bookPlayer.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying ||
+      bolPlayingTitle) {
     dUndoTime = 0;
   } else {
     dUndoTime += 0.5;

@@ -214,11 +214,11 @@ class cBookBrowser : public iMode {
 
   cReaderEvents mReaderEvents{*this};
   std::unique_ptr<cNCCReader> mReader;
-  std::string msBookFolder;  // ends in "/"
-  std::string msNccFile;     // the NCC's name as loaded
+  std::string msBookFolder;     // ends in "/"
+  std::string msNccFile;        // the NCC's name as loaded
   std::string msBookDrive;      // the mount point that held the book when it was loaded
   std::string msBookFolderKey;  // the book folder as fncSplitPath gives it
-  std::string msIdentifier;  // "dc:identifier" of a single-volume book
+  std::string msIdentifier;     // "dc:identifier" of a single-volume book
   std::optional<cElementData> mCurrentText;
   BookmarkList mBookmarks;
   std::optional<cBookmark> mUndo;
