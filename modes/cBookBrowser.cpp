@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "audio/cAudioPlaybackSystem.h"
@@ -709,34 +710,21 @@ bool cBookBrowser::fncbPlayTocItemAndShow(int32_t ilTocItem) {
 }
 
 void cBookBrowser::subGotoPage() {
-  if (!bolBookLoaded) {
-    subIndicator();
-    return;
-  }
-  if (bolPlayingTitle) subSkipTitle();
-  subPausePlayer();
-  const int32_t point = mServices.dialogs.fncShowGotoPage(*this);
-  if (point < 1) {
-    if (point == iDialogs::kNothing) {
-      subIndicator();
-      mServices.prompts.subPlayNextPrompt();
-    }
-    return;
-  }
-  if (!fncbAttached()) subAttach();
-  subSetUndoPosition();
-  mbPositionChanged = true;
-  if (!fncbPlayTocItemAndShow(point)) subIndicator();
+  subGoToDialogResult([this] { return mServices.dialogs.fncShowGotoPage(*this); });
 }
 
 void cBookBrowser::subSearch() {
+  subGoToDialogResult([this] { return mServices.dialogs.fncShowSearch(*this); });
+}
+
+void cBookBrowser::subGoToDialogResult(const std::function<int32_t()>& ifncShowDialog) {
   if (!bolBookLoaded) {
     subIndicator();
     return;
   }
   if (bolPlayingTitle) subSkipTitle();
   subPausePlayer();
-  const int32_t point = mServices.dialogs.fncShowSearch(*this);
+  const int32_t point = ifncShowDialog();
   if (point < 1) {
     if (point == iDialogs::kNothing) {
       subIndicator();
