@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 
 #include <unistd.h>
 
 #include "audio/cPositionCheckTimer.h"
+#include "platform/files/TextCase.h"
 #include "platform/storage/cRegularFile.h"
 
 namespace lyn {
@@ -39,10 +39,7 @@ const char* fncErrorText(int32_t number) {
 
 // The WAV variant whose clock runs slow: bytes 20 and 21 of the header are 0x03 0xDA.
 bool fncbNeedsWavCorrection(const std::string& path) {
-  if (path.size() < 3) return false;
-  std::string ending = path.substr(path.size() - 3);
-  for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (ending != "WAV") return false;
+  if (!fncEndsWithIgnoringAsciiCase(path, "wav")) return false;
   // Opened as the decoder opens it: a FIFO or a device is refused, never waited on.
   const cFileDescriptor file = fncOpenRegularFile(path);
   if (!file) return false;

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "audio/cAudioPlaybackSystem.h"
+#include "platform/files/TextCase.h"
 #include "platform/registry/cRegistry.h"
 
 namespace lyn {
@@ -36,12 +37,6 @@ constexpr const char* kSetB[17] = {
 
 std::string fncSpeedName(int32_t step) { return "Vari\\Speed" + std::to_string(step); }
 
-std::string_view fncTrim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 cVariControl::cVariControl(cRegistry& registry, int32_t processorLevel, int32_t osCode)
@@ -62,7 +57,7 @@ int32_t cVariControl::fncPlatformProcessorLevel() {
     if (line.rfind("cpu family", 0) != 0) continue;
     const auto colon = line.find(':');
     if (colon == std::string::npos) break;
-    const std::string_view value = fncTrim(std::string_view(line).substr(colon + 1));
+    const std::string_view value = fncTrimAsciiSpace(std::string_view(line).substr(colon + 1));
     int32_t family = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), family);
     if (ec == std::errc() && end == value.data() + value.size()) return family;
@@ -107,7 +102,7 @@ std::optional<cVariControl::Row> cVariControl::fncParseRow(std::string_view text
     } else {
       field = text;
     }
-    field = fncTrim(field);
+    field = fncTrimAsciiSpace(field);
     if (!field.empty() && field.front() == '+') field.remove_prefix(1);
     int64_t value = 0;
     const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "audio/cAudioPlaybackSystem.h"
@@ -364,7 +365,7 @@ void cBookBrowser::subPlay() {
   }
   if (!fncbPlayerHasFile()) return;
   cAudioPlaybackSystem& player = mServices.bookPlayer;
-  if (player.mlCurrentAudioState == 1) return;
+  if (player.mlCurrentAudioState == cAudioPlaybackSystem::kPlaying) return;
   mbEndOfBookSaid = false;
   if (!bolFFW) {
     const double position = fncTimeCorrection(player.pdPosition());
@@ -383,7 +384,8 @@ void cBookBrowser::subStartStop() {
     return;
   }
   mServices.prompts.subclearQue();
-  if (fncbAttached() && mServices.bookPlayer.mlCurrentAudioState == 1) {
+  if (fncbAttached() &&
+      mServices.bookPlayer.mlCurrentAudioState == cAudioPlaybackSystem::kPlaying) {
     subPost("STOP");
     mbPositionChanged = true;
   } else {
@@ -611,7 +613,8 @@ void cBookBrowser::subControlTimer() {
   const int32_t near = fncIsBookmarkNear();
   mServices.window.subSetBookmarkLabel(near >= 0 ? std::optional<int32_t>(near) : std::nullopt);
   if (!fncbAttached()) return;
-  if (mServices.bookPlayer.mlCurrentAudioState != 1 || bolPlayingTitle) {
+  if (mServices.bookPlayer.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying ||
+      bolPlayingTitle) {
     dUndoTime = 0;
   } else {
     dUndoTime += 0.5;
@@ -707,34 +710,21 @@ bool cBookBrowser::fncbPlayTocItemAndShow(int32_t ilTocItem) {
 }
 
 void cBookBrowser::subGotoPage() {
-  if (!bolBookLoaded) {
-    subIndicator();
-    return;
-  }
-  if (bolPlayingTitle) subSkipTitle();
-  subPausePlayer();
-  const int32_t point = mServices.dialogs.fncShowGotoPage(*this);
-  if (point < 1) {
-    if (point == iDialogs::kNothing) {
-      subIndicator();
-      mServices.prompts.subPlayNextPrompt();
-    }
-    return;
-  }
-  if (!fncbAttached()) subAttach();
-  subSetUndoPosition();
-  mbPositionChanged = true;
-  if (!fncbPlayTocItemAndShow(point)) subIndicator();
+  subGoToDialogResult([this] { return mServices.dialogs.fncShowGotoPage(*this); });
 }
 
 void cBookBrowser::subSearch() {
+  subGoToDialogResult([this] { return mServices.dialogs.fncShowSearch(*this); });
+}
+
+void cBookBrowser::subGoToDialogResult(const std::function<int32_t()>& ifncShowDialog) {
   if (!bolBookLoaded) {
     subIndicator();
     return;
   }
   if (bolPlayingTitle) subSkipTitle();
   subPausePlayer();
-  const int32_t point = mServices.dialogs.fncShowSearch(*this);
+  const int32_t point = ifncShowDialog();
   if (point < 1) {
     if (point == iDialogs::kNothing) {
       subIndicator();

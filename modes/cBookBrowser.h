@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -190,6 +191,8 @@ class cBookBrowser : public iMode {
   std::string fncTextAddress(const cElementData& iclsText);
   std::string fncMetaContent(std::string_view isName);
   bool fncbPlayTocItemAndShow(int32_t ilTocItem);
+  // The go-to-page and search dialogs: shows one and plays the point it gives.
+  void subGoToDialogResult(const std::function<int32_t()>& ifncShowDialog);
 
   // Goes to element 0, the reading position; when it cannot be reached, plays its point (else
   // point 1) and posts "START".
@@ -214,11 +217,11 @@ class cBookBrowser : public iMode {
 
   cReaderEvents mReaderEvents{*this};
   std::unique_ptr<cNCCReader> mReader;
-  std::string msBookFolder;  // ends in "/"
-  std::string msNccFile;     // the NCC's name as loaded
+  std::string msBookFolder;     // ends in "/"
+  std::string msNccFile;        // the NCC's name as loaded
   std::string msBookDrive;      // the mount point that held the book when it was loaded
   std::string msBookFolderKey;  // the book folder as fncSplitPath gives it
-  std::string msIdentifier;  // "dc:identifier" of a single-volume book
+  std::string msIdentifier;     // "dc:identifier" of a single-volume book
   std::optional<cElementData> mCurrentText;
   BookmarkList mBookmarks;
   std::optional<cBookmark> mUndo;

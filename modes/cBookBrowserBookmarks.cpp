@@ -87,7 +87,8 @@ bool cBookBrowser::fncbLocateByAudio(const cBookmark& iclsPlace) {
     for (const cElementData* media = walker.fncRetrieveNextMedia();
          media && walker.lCurrentParListItem == entry; media = walker.fncRetrieveNextMedia()) {
       if (!fncbIsAudio(*media) ||
-          !fncEqualsIgnoringCase(fncFileName(media->fncAttrContentWOQ("src")), iclsPlace.sAudioFile))
+          !fncEqualsIgnoringCase(fncFileName(media->fncAttrContentWOQ("src")),
+                                 iclsPlace.sAudioFile))
         continue;
       const double begin = mReader->fncConvertTime(media->fncAttrContentWOQ("clip-begin"));
       const double end = media->fncAttributeExists("clip-end")
@@ -401,7 +402,8 @@ bool cBookBrowser::fncbBookmarkStep(int32_t ilDirection) {
 
   int32_t found = -1;
   if (audio) {
-    found = find(*audio, [&](double at) { return ilDirection > 0 ? at > position : at < position; });
+    found =
+        find(*audio, [&](double at) { return ilDirection > 0 ? at > position : at < position; });
   }
   while (found < 0) {
     const cElementData* media =

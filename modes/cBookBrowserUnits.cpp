@@ -18,8 +18,8 @@ namespace lyn {
 
 namespace {
 
-constexpr std::array<const char*, 6> kUnitKeys = {"", "nav_phrase", "nav_page", "nav_heading",
-                                                  "nav_chapter", "nav_bookmark"};
+constexpr std::array<const char*, 6> kUnitKeys = {
+    "", "nav_phrase", "nav_page", "nav_heading", "nav_chapter", "nav_bookmark"};
 
 const std::vector<std::string>& fncUnitClasses(int32_t ilUnit) {
   static const std::vector<std::string> kAudio = {"audio"};
@@ -29,10 +29,14 @@ const std::vector<std::string>& fncUnitClasses(int32_t ilUnit) {
                                                     "sidebar",  "prodnote", "noteref"};
   static const std::vector<std::string> kChapter = {"heading1"};
   switch (ilUnit) {
-    case kUnitPage: return kPage;
-    case kUnitHeading: return kHeading;
-    case kUnitChapter: return kChapter;
-    default: return kAudio;
+    case kUnitPage:
+      return kPage;
+    case kUnitHeading:
+      return kHeading;
+    case kUnitChapter:
+      return kChapter;
+    default:
+      return kAudio;
   }
 }
 
@@ -40,13 +44,19 @@ const std::vector<std::string>& fncUnitClasses(int32_t ilUnit) {
 
 bool cBookBrowser::fncbUnitAvailable(int32_t ilUnit) const {
   switch (ilUnit) {
-    case kUnitPhrase: return true;
-    case kUnitPage: return mReader->lPageCount >= 1;
+    case kUnitPhrase:
+      return true;
+    case kUnitPage:
+      return mReader->lPageCount >= 1;
     // A book whose headings all lie below level 1 still has headings to move by.
-    case kUnitHeading: return mReader->lChapterCount + mReader->lHeadingCount >= 1;
-    case kUnitChapter: return mReader->lChapterCount >= 1;
-    case kUnitBookmark: return lNumberOfBookmarks >= 1;
-    default: return false;
+    case kUnitHeading:
+      return mReader->lChapterCount + mReader->lHeadingCount >= 1;
+    case kUnitChapter:
+      return mReader->lChapterCount >= 1;
+    case kUnitBookmark:
+      return lNumberOfBookmarks >= 1;
+    default:
+      return false;
   }
 }
 

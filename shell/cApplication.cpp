@@ -199,8 +199,10 @@ void cApplication::subBuildPlayers(bool ibolPrompts) {
 }
 
 cPlaybackParts cApplication::fncStartPlaybackOnly() {
-  // Settings in memory only: playing a book this way changes nothing of the user's.
-  mApp = std::make_unique<cApplicationState>(std::make_unique<cRegistry>(),
+  // The settings file only when one is given (its speed tables); otherwise settings in memory.
+  auto registry = mOptions.registryFile.empty() ? std::make_unique<cRegistry>()
+                                                : std::make_unique<cRegistry>(mOptions.registryFile);
+  mApp = std::make_unique<cApplicationState>(std::move(registry),
                                              mOptions.sProgramFolder.empty() ? fncProgramFolder()
                                                                              : mOptions.sProgramFolder);
   subBuildPlayers(false);

@@ -92,8 +92,9 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   // The whole program; the exit status (0, or 1 when the prerequisites failed).
   int fncRun();
   // Instead of fncRun: only the queue, the book player (on the options' sink and clock), its
-  // timer, the speed control and the drives, with settings kept in memory. Nothing is loaded,
-  // spoken or saved; the caller drives the player and pumps the queue.
+  // timer, the speed control (on the settings of registryFile, or on settings kept in memory
+  // when none is given) and the drives. Nothing is loaded, spoken or saved by the application;
+  // the caller drives the player and pumps the queue.
   cPlaybackParts fncStartPlaybackOnly();
 
   // --- input, from the front end ---

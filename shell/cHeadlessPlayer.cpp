@@ -1,6 +1,7 @@
 #include "shell/cHeadlessPlayer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <ostream>
@@ -9,6 +10,8 @@
 #include "audio/cAudioPlaybackSystem.h"
 #include "audio/cPhraseAudioHandler.h"
 #include "audio/cPositionCheckTimer.h"
+#include "audio/cVariControl.h"
+#include "audio/iPlaybackSpeed.h"
 #include "engine/cNCCReader.h"
 #include "markup/cDTBData.h"
 #include "platform/audio/AudioSinks.h"
@@ -16,6 +19,7 @@
 #include "platform/audio/cWavSink.h"
 #include "platform/files/TextCase.h"
 #include "platform/files/cPathResolver.h"
+#include "platform/registry/cRegistry.h"
 #include "queue/cMessageQueue.h"
 #include "shell/cApplication.h"
 #include "shell/iFrontEnd.h"
@@ -30,12 +34,13 @@ constexpr int kStalledTicks = 200;
 constexpr int32_t kLongestFastStepMs = 250;
 
 // How far the virtual clock may move at once: whole ticks up to the tick before the end of the
-// clip (the mark, or the end of the file), at least one tick.
-int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs) {
+// clip (the mark, or the end of the file), at least one tick. At `tempo` the file passes that
+// many times faster than the clock.
+int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo) {
   if (player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying || !player.mbAudioFileLoaded)
     return tickMs;
   const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
-  const double ahead = (end - player.pdPosition()) * 1000.0;
+  const double ahead = (end - player.pdPosition()) * 1000.0 / std::max(tempo, 1.0);
   const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
   return std::clamp(ticks, 1, kLongestFastStepMs / tickMs) * tickMs;
 }
@@ -96,7 +101,8 @@ class cNoFrontEnd final : public iFrontEnd {
 }  // namespace
 
 const char* cHeadlessPlayer::fncUsage() {
-  return "lyn-reader --play BOOK_FOLDER [--from N] [--audio sdl|null|wav:PATH] [--fast]";
+  return "lyn-reader --play BOOK_FOLDER [--from N] [--speed STEP] [--audio sdl|null|wav:PATH] "
+         "[--fast]";
 }
 
 std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
@@ -119,6 +125,19 @@ std::optional<cHeadlessOptions> cHeadlessPlayer::fncParseArguments(
         return std::nullopt;
       }
       options.lFrom = static_cast<int32_t>(n);
+    } else if (arg == "--speed" && hasValue) {
+      const std::string& value = args[++i];
+      if (options.lSpeed) {
+        error = "--speed is given twice";
+        return std::nullopt;
+      }
+      int32_t step = -1;
+      const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), step);
+      if (failure != std::errc() || end != value.data() + value.size() || step < 0) {
+        error = "--speed needs a step of the speed table (0, 1, ...), not \"" + value + "\"";
+        return std::nullopt;
+      }
+      options.lSpeed = step;
     } else if (arg == "--audio" && hasValue) {
       options.sAudio = args[++i];
       if (options.sAudio != "sdl" && options.sAudio != "null" &&
@@ -201,6 +220,17 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   }
   cVirtualClock clock;
   cVirtualClock* pacing = fast ? &clock : nullptr;
+  // The speed tables as the window has them: the rows of the user's settings.
+  cRegistry settings(options.sSettingsFile.empty() ? cRegistry::fncDefaultFile()
+                                                   : std::filesystem::path(options.sSettingsFile));
+  cVariControl vari(settings);
+  const int32_t step = options.lSpeed.value_or(5);
+  if (step > vari.fnclItems() || !vari.fncRow(step)) {
+    subPrintError("--speed " + std::to_string(step) + ": the speed table has the steps 0 to " +
+                  std::to_string(vari.fnclItems()));
+    return 2;
+  }
+  const double tempo = (*vari.fncRow(step))[0] / 100.0;
   std::unique_ptr<iAudioSink> sink;
   cWavSink* wav = nullptr;  // owned by the player's engine, which keeps a sink that started
   mText = &mOut;
@@ -217,18 +247,20 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
   } else {
     sink = fncMakeAudioSink(choice, "", pacing);
   }
-  // The program's composition root makes the player, its timer, the queue and the drives; its
-  // settings stay in memory, so playing a book this way changes nothing of the user's.
+  // The program's composition root makes the player (on the speed tables of the settings read
+  // above), its timer, the queue and the drives.
   cApplicationOptions parts;
   parts.bookSink = std::move(sink);
   parts.clock = pacing;
   parts.bolVirtualClock = fast;
+  parts.registryFile = settings.fncFile();
   cNoFrontEnd noFrontEnd;
   cApplication app(std::move(parts), noFrontEnd);
   const cPlaybackParts engine = app.fncStartPlaybackOnly();
   cAudioPlaybackSystem& player = engine.bookPlayer;
   cPositionCheckTimer& timer = engine.timer;
   cMessageQueue& queue = engine.queue;
+  engine.speed.subSetSpeed(step);
   player.plVolume(10);
   queue.subSetDispatcher(this);
   cNCCReader reader(queue);
@@ -282,7 +314,7 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
     if (pacing) {
       // As fast as possible: the clock jumps to just before the clip's end in one step, and
       // the last stretch goes in ticks, so an end is noticed within one tick as in real time.
-      clock.subAdvance(fncFastStep(player, timer.fnclInterval()));
+      clock.subAdvance(fncFastStep(player, timer.fnclInterval(), tempo));
       player.subDoYourEvents();
     } else {
       timer.subTick();

@@ -1,5 +1,5 @@
 #pragma once
-// Plays a whole book without a window: `lyn-reader --play BOOK_FOLDER [--from N]
+// Plays a whole book without a window: `lyn-reader --play BOOK_FOLDER [--from N] [--speed STEP]
 // [--audio sdl|null|wav:PATH] [--fast]`.
 //
 // The book is loaded with an NCC reader and played continuously from navigation point N
@@ -7,6 +7,11 @@
 // starts the book player, "STOP" pauses it) and ticks the playback poll every 10 ms. One line is
 // written to `out` for each navigation point as it becomes current: its number, its class (for a
 // group "group") and its caption ("3 heading2 What is DAISY?").
+//
+// --speed plays at a step of the speed table (default 5), through the same speed tables and
+// settings as the window: the rows of the user's settings, written with the built-in rows when
+// missing. A step that is no whole number, is given twice or is past the table's last row is a
+// bad argument (status 2).
 //
 // With --fast the null or WAV sink runs on a virtual clock as fast as the machine allows; the
 // sound card always plays in real time. With "--audio wav:-" the WAV goes to standard output (to
@@ -22,7 +27,7 @@
 //      an error while playing (each is written to `err` with its message and location), or
 //      playback stopped before the end of the book, or the WAV output could not be opened or
 //      written
-//   2  bad arguments (fncParseArguments)
+//   2  bad arguments (fncParseArguments), or a --speed step past the last row of the table
 
 #include <cstdint>
 #include <iosfwd>
@@ -42,6 +47,11 @@ struct cHeadlessOptions {
   std::string sBookFolder;    // the book's folder, or its NCC file
   int32_t lFrom = 1;          // the navigation point to start from
   std::string sAudio;         // "sdl", "null", "wav:PATH"; empty: as LYN_AUDIO says
+  // The step of the speed table to play at; 5 when not given, so that what is written never
+  // depends on the step the user last chose in the window.
+  std::optional<int32_t> lSpeed{};
+  // The settings file whose speed table is used; empty: the user's (as the window reads it).
+  std::string sSettingsFile{};
   bool bolFast = false;
 };
 

@@ -1,32 +1,16 @@
 #include "shell/cStyleSheets.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/files/TextCase.h"
 
 namespace lyn {
 
 namespace {
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-  return true;
-}
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         startsWithIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 const std::string kNone;
-
-std::string lowered(std::string text) {
-  for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 }  // namespace
 
@@ -44,13 +28,14 @@ void cStyleSheets::subDiscover(const std::string& programFolder, std::string_vie
   std::sort(names.begin(), names.end());
 
   for (const auto& name : names) {
-    if (!startsWithIgnoringCase(name, "sttxt") || !endsWithIgnoringCase(name, ".css")) continue;
+    if (!fncStartsWithIgnoringAsciiCase(name, "sttxt") || !fncEndsWithIgnoringAsciiCase(name, ".css"))
+      continue;
     if (name.size() != 5 + 3 + 4) continue;
     const std::string id = name.substr(5, 3);
     // The NCC sheet is found in any case, like every other file the player opens.
-    const std::string wanted = "stncc" + lowered(id) + ".css";
+    const std::string wanted = "stncc" + fncAsciiLower(id) + ".css";
     auto ncc = std::find_if(names.begin(), names.end(),
-                            [&](const std::string& other) { return lowered(other) == wanted; });
+                            [&](const std::string& other) { return fncAsciiLower(other) == wanted; });
     if (ncc == names.end()) continue;
     mTextSheets.push_back(programFolder + name);
     mNccSheets.push_back(programFolder + *ncc);

@@ -1,13 +1,18 @@
 // Audio engine figures: CPU time to decode and play an hour of a 22,050 Hz mono MP3 through the
-// null sink at speed steps 5 and 15, the cost of opening that file, and the time from play or
-// seek to the first frame reaching the sink.
+// null sink at speed steps 5 and 15 and the skim row, the cost of opening that file, the time
+// from play or seek to the first frame reaching the sink (on the virtual clock, and in real
+// time), and the context switches of real-time playback. bench/audio/compare-tools.sh sets
+// these beside mpg123 and sox.
 //
 // The hour file is made at build time (make_speech_wav, then lame at 32 kbit/s) and named by
 // LYN_BENCH_HOUR_MP3.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <string>
 
@@ -46,6 +51,75 @@ void BM_PlayHourAtStep15(benchmark::State& state) {
   speed.tempo = 2.0;
   speed.pauses = {3000, 100, 30, 500, 500};
   subPlayThrough(state, speed);
+}
+
+void BM_PlayHourAtSkimRow(benchmark::State& state) {
+  lyn::SpeedSettings speed;  // "250, 1500, 100, 30, 500, 500"
+  speed.tempo = 2.5;
+  speed.pauses = {1500, 100, 30, 500, 500};
+  subPlayThrough(state, speed);
+}
+
+// Voluntary context switches of the threads other than this one (the engine's audio thread and
+// the null sink's pacing thread) while this thread polls every 10 ms as the window's timer does,
+// in real time, as a rate per hour of listening. The timer's own wake-ups are not counted: they
+// are the window's, with or without sound.
+int64_t fncOtherThreadsSwitches() {
+  int64_t total = 0;
+  const std::string self = std::to_string(gettid());
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    if (task.path().filename() == self) continue;
+    std::ifstream status(task.path() / "status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) total += std::stoll(line.substr(24));
+  }
+  return total;
+}
+
+void BM_RealTimeSwitches(benchmark::State& state) {
+  for (auto _ : state) {
+    lyn::cAudioEngine engine(std::make_unique<lyn::cNullSink>(nullptr), true);
+    std::string error;
+    if (!engine.fncbOpen(kHour, error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    const int64_t before = fncOtherThreadsSwitches();
+    engine.fncbPlay();
+    for (int tick = 0; tick < 1000; ++tick) {  // 10 s
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      (void)engine.fncSnapshot();
+    }
+    state.counters["switches_per_hour"] = double(fncOtherThreadsSwitches() - before) * 360;
+  }
+}
+
+// Wall time from fncbPlay to the first frame taken by the null sink in real time: how much later
+// than a key press the book is heard.
+void BM_RealTimePlayToFirstSample(benchmark::State& state) {
+  auto sink = std::make_unique<lyn::cNullSink>(nullptr);
+  auto* heard = sink.get();
+  lyn::cAudioEngine engine(std::move(sink), true);
+  std::string error;
+  if (!engine.fncbOpen(kHour, error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  int64_t target = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    engine.fncbPause();
+    target = (target + 22050 * 617) % (22050 * 3500);
+    engine.fncbSeek(target);
+    while (engine.fncFramesReady() == 0) std::this_thread::yield();
+    const int64_t before = heard->fncFramesHeard();
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    engine.fncbPlay();
+    while (heard->fncFramesHeard() == before) std::this_thread::yield();
+    const auto end = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
 }
 
 void BM_OpenHourMp3(benchmark::State& state) {
@@ -97,6 +171,9 @@ void BM_SeekToFirstFrame(benchmark::State& state) { subLatency(state, true); }
 
 BENCHMARK(BM_PlayHourAtStep5)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
 BENCHMARK(BM_PlayHourAtStep15)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
+BENCHMARK(BM_PlayHourAtSkimRow)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
+BENCHMARK(BM_RealTimeSwitches)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RealTimePlayToFirstSample)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(50);
 BENCHMARK(BM_OpenHourMp3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayToFirstFrame)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_SeekToFirstFrame)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -11,6 +11,9 @@
 namespace lyn {
 namespace {
 constexpr int64_t kDecodeFrames = 1152;  // one MPEG-1 frame
+// Audio decoded ahead of the sink. Large, so that each side wakes the other rarely; what is
+// heard still changes at once, since a seek, an open or a new speed discards it.
+constexpr int64_t kReadyMilliseconds = 500;
 }
 
 cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage)
@@ -63,7 +66,7 @@ bool cAudioEngine::fncbOpen(const std::string& path, std::string& error) {
     mSeekTarget = -1;
     ++mGeneration;
     mReady.subReset(format.channels);
-    mCapacity = std::max<int64_t>(2 * kDecodeFrames, format.rate / 10);
+    mCapacity = std::max<int64_t>(4 * kDecodeFrames, format.rate * kReadyMilliseconds / 1000);
     mbProducerDone = false;
     mbMeasureWanted = false;
     mbHasFile = true;
@@ -248,7 +251,8 @@ size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
                                        mStop >= 0 ? mStop : INT64_MAX);
       got += n;
       if (n > 0) mHeard = fileEnd;
-      mWake.notify_one();
+      // The decoder sleeps until half the buffer has been heard, then refills it in one go.
+      if (mbProducerWaiting && mReady.fncFrames() <= mCapacity / 2) mWake.notify_one();
       if (n == 0 || (mStop >= 0 && mHeard >= mStop)) {
         if (mStop >= 0) mHeard = std::max(mHeard, std::min(mStop, mLength));
         subReachEnd();
@@ -261,7 +265,9 @@ size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
       break;
     }
     if (!wait) break;
+    mbConsumerWaiting = true;
     mDataReady.wait(lock);
+    mbConsumerWaiting = false;
   }
   lock.unlock();
   const float gain = mGain.load();
@@ -270,6 +276,12 @@ size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
       out[i] = static_cast<int16_t>(std::lrint(float(out[i]) * gain));
   }
   return static_cast<size_t>(got);
+}
+
+void cAudioEngine::subWaitForWork(std::unique_lock<std::mutex>& lock) {
+  mbProducerWaiting = true;
+  mWake.wait(lock);
+  mbProducerWaiting = false;
 }
 
 void cAudioEngine::subRun() {
@@ -362,7 +374,7 @@ void cAudioEngine::subRun() {
     if (!pending.fncbEmpty()) {
       int64_t room = mCapacity - mReady.fncFrames();
       if (room <= 0) {
-        mWake.wait(lock);
+        subWaitForWork(lock);
         continue;
       }
       if (pending.fncFrames() <= room) pending.subMoveTo(mReady);
@@ -376,7 +388,9 @@ void cAudioEngine::subRun() {
         mReady.subAppend(scratch.data(), n, fileStart, fileEnd);
         room -= n;
       }
-      mDataReady.notify_all();
+      // Handed over at once (a first frame never waits for a whole batch), but the sink is
+      // woken only when it waits for these frames.
+      if (mbConsumerWaiting) mDataReady.notify_all();
       continue;
     }
 
@@ -385,12 +399,12 @@ void cAudioEngine::subRun() {
         mbProducerDone = true;
         mDataReady.notify_all();
       }
-      mWake.wait(lock);
+      subWaitForWork(lock);
       continue;
     }
 
     if (mReady.fncFrames() >= mCapacity) {
-      mWake.wait(lock);
+      subWaitForWork(lock);
       continue;
     }
 

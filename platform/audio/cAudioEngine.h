@@ -2,8 +2,10 @@
 // One voice of the audio layer: a decoder, the speed stage (when the chain has one), a small
 // buffer and a sink, with an audio thread that decodes and changes speed ahead of the sink.
 //
-// Threads. Every public operation is for the user-interface thread and takes the engine's lock
-// only to swap buffers or flags; opening a file reads its header on the calling thread (cheap),
+// Threads. The audio thread keeps about half a second decoded ahead; it refills the buffer in one
+// go once the sink has taken half of it, and wakes the sink only when a pull waits, so each side
+// wakes the other a few times a second. Every public operation is for the user-interface thread
+// and takes the engine's lock only to swap buffers or flags; opening a file reads its header on the calling thread (cheap),
 // everything else that touches the file (decoding, seeking, measuring a stream without length
 // information) runs on the audio thread. The sink pulls heard frames from its own thread (or
 // inside cVirtualClock::subAdvance).
@@ -100,6 +102,8 @@ class cAudioEngine final : private iAudioSource {
   void subRun();
   void subStartSink(const AudioFormat& format);
   void subReachEnd();
+  // The audio thread sleeps until the sink has taken half of a full buffer or a request comes.
+  void subWaitForWork(std::unique_lock<std::mutex>& lock);
 
   const bool mbHasSpeedStage;
   std::unique_ptr<iAudioSink> mSink;
@@ -129,6 +133,8 @@ class cAudioEngine final : private iAudioSource {
   // Between the audio thread and the sink.
   cTimedAudio mReady;
   int64_t mCapacity = 4096;
+  bool mbProducerWaiting = false;  // the audio thread sleeps in subWaitForWork
+  bool mbConsumerWaiting = false;  // a pull waits for frames
   bool mbProducerDone = false;
   bool mbStageActive = false;
   eState mState = eState::Stopped;

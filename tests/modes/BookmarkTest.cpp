@@ -9,7 +9,6 @@
 namespace lyn::testing {
 namespace {
 
-
 // Jumps to par `par` (1-based, 6-s clips) of SMIL file `file` and `into` seconds into it, paused.
 void fncGoTo(cModeRig& rig, int file, int par, double into) {
   rig.mode->subClickedOn("s" + std::to_string(file) + ".smil#p" + std::to_string(par), "");
@@ -212,9 +211,9 @@ TEST(BookmarkFiles, AFileUnderTheTitleAloneIsTakenOnlyWhenItNamesNoOtherBook) {
 TEST(BookmarkFiles, AKillDuringASaveLosesNothing) {
   TempFolder shared;
   fncMakeBook(shared / "book", fncPlainBook());
-  for (const auto step : {eAtomicWriteStep::TemporaryCreated, eAtomicWriteStep::DataWritten,
-                          eAtomicWriteStep::DataFlushed, eAtomicWriteStep::Renamed,
-                          eAtomicWriteStep::FolderSynced}) {
+  for (const auto step :
+       {eAtomicWriteStep::TemporaryCreated, eAtomicWriteStep::DataWritten,
+        eAtomicWriteStep::DataFlushed, eAtomicWriteStep::Renamed, eAtomicWriteStep::FolderSynced}) {
     std::filesystem::remove_all(shared / "user");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -251,7 +250,8 @@ TEST(BookmarkFiles, AKillDuringASaveLosesNothing) {
     const auto old = fncReadBookmarkFile(shared / "old.bin", 6);
     ASSERT_EQ(old.enState, eBookmarkFileState::Loaded);
     EXPECT_EQ(old.entries[0].sSmilFile, "s1.smil");
-    const bool renamed = step == eAtomicWriteStep::Renamed || step == eAtomicWriteStep::FolderSynced;
+    const bool renamed =
+        step == eAtomicWriteStep::Renamed || step == eAtomicWriteStep::FolderSynced;
     EXPECT_EQ(read.entries[0].sSmilFile, renamed ? "s2.smil" : "s1.smil") << "step " << int(step);
   }
 }

@@ -49,7 +49,9 @@ struct BookPar {
 };
 inline BookPar Phrase() { return {}; }
 inline BookPar Heading(int level = 1) { return {"h" + std::to_string(level), "", "", ""}; }
-inline BookPar Page(std::string sysreq = {}) { return {"span", "page-normal", std::move(sysreq), ""}; }
+inline BookPar Page(std::string sysreq = {}) {
+  return {"span", "page-normal", std::move(sysreq), ""};
+}
 
 struct BookSpec {
   std::string title = "Test book";
@@ -76,21 +78,23 @@ inline void fncMakeBook(const std::filesystem::path& folder, const BookSpec& spe
                         fncNpt(spec.clipSeconds * double(j + 1)), p.sysreq);
       if (!p.tag.empty()) {
         ++pointNumber;
-        points.push_back(NccPoint()
-                             .tag(p.tag)
-                             .cls(p.cls)
-                             .href(smil + "#" + id)
-                             .rel(p.rel)
-                             .text(pointNumber == 1 ? spec.title
-                                                    : "Point " + std::to_string(pointNumber)));
+        points.push_back(
+            NccPoint()
+                .tag(p.tag)
+                .cls(p.cls)
+                .href(smil + "#" + id)
+                .rel(p.rel)
+                .text(pointNumber == 1 ? spec.title : "Point " + std::to_string(pointNumber)));
       }
     }
     fncWriteText(folder / smil, fncSmil(pars));
     fncWriteToneWav(folder / wav, spec.clipSeconds * double(pars.size()), 8000,
                     300 + 50 * double(k));
   }
-  std::string head = "<meta name=\"dc:format\" content=\"Daisy 2.02\" />\n"
-                     "<meta name=\"dc:title\" content=\"" + spec.title + "\" />\n";
+  std::string head =
+      "<meta name=\"dc:format\" content=\"Daisy 2.02\" />\n"
+      "<meta name=\"dc:title\" content=\"" +
+      spec.title + "\" />\n";
   if (!spec.identifier.empty())
     head += "<meta name=\"dc:identifier\" content=\"" + spec.identifier + "\" />\n";
   if (!spec.setInfo.empty())
@@ -162,7 +166,8 @@ class cScriptedDialogs final : public iDialogs {
     return answer;
   }
   int32_t fncShowGotoPage(iMode&) override { return answer; }
-  bool fncShowDialog(const std::string&, const std::string&, const std::vector<std::string>&) override {
+  bool fncShowDialog(const std::string&, const std::string&,
+                     const std::vector<std::string>&) override {
     return true;
   }
   void subShowAbout() override {}
@@ -176,11 +181,25 @@ class cScriptedDialogs final : public iDialogs {
 
 // The prompt keys the rig's prompt file knows; each speaks 0.3 s.
 inline const std::vector<std::string>& fncRigPromptKeys() {
-  static const std::vector<std::string> keys = {
-      "sfx_indicator3", "nav_phrase", "nav_page", "nav_heading", "nav_chapter", "nav_bookmark",
-      "bok_loadingbook", "bok_waiting4books", "bok_endofbook", "bookm_insbookmark",
-      "bookm_delbookmark", "err_nccerr", "cap_reading", "cap_nccview", "cap_fulltextview",
-      "uc_49", "uc_50", "uc_51", "dig_1"};
+  static const std::vector<std::string> keys = {"sfx_indicator3",
+                                                "nav_phrase",
+                                                "nav_page",
+                                                "nav_heading",
+                                                "nav_chapter",
+                                                "nav_bookmark",
+                                                "bok_loadingbook",
+                                                "bok_waiting4books",
+                                                "bok_endofbook",
+                                                "bookm_insbookmark",
+                                                "bookm_delbookmark",
+                                                "err_nccerr",
+                                                "cap_reading",
+                                                "cap_nccview",
+                                                "cap_fulltextview",
+                                                "uc_49",
+                                                "uc_50",
+                                                "uc_51",
+                                                "dig_1"};
   return keys;
 }
 
@@ -222,7 +241,8 @@ class cModeRig final : public iMessageDispatcher {
   }
 
   std::filesystem::path book(const std::string& name = "book") const { return root / name; }
-  std::filesystem::path make(const BookSpec& spec = fncPlainBook(), const std::string& name = "book") {
+  std::filesystem::path make(const BookSpec& spec = fncPlainBook(),
+                             const std::string& name = "book") {
     fncMakeBook(book(name), spec);
     return book(name);
   }
@@ -233,7 +253,8 @@ class cModeRig final : public iMessageDispatcher {
     std::filesystem::rename(book(name), root / (name + ".out"));
   }
   void insert(const std::string& name, eDriveType type = eDriveType::CdRom) {
-    if (!std::filesystem::exists(book(name))) std::filesystem::rename(root / (name + ".out"), book(name));
+    if (!std::filesystem::exists(book(name)))
+      std::filesystem::rename(root / (name + ".out"), book(name));
     drives.add(book(name).string(), type);
   }
 
@@ -317,7 +338,7 @@ class cModeRig final : public iMessageDispatcher {
   }
 
   cNCCReader& reader() { return *mode->clsNccReader(); }
-  bool playing() const { return bookPlayer.mlCurrentAudioState == 1; }
+  bool playing() const { return bookPlayer.mlCurrentAudioState == cAudioPlaybackSystem::kPlaying; }
   double position() { return bookPlayer.pdPosition(); }
   std::string audioFile() const {
     return std::filesystem::path(bookPlayer.psFileName()).filename().string();
@@ -357,8 +378,8 @@ class cModeRig final : public iMessageDispatcher {
     registry.subWriteValue("Vari\\Items", 15, eRegistryRoot::CurrentUser, key);
     for (int step = 0; step <= 15; ++step)
       registry.subWriteValue("Vari\\Speed" + std::to_string(step),
-                             cVariControl::fncDefaultRowText(false, step), eRegistryRoot::CurrentUser,
-                             key);
+                             cVariControl::fncDefaultRowText(false, step),
+                             eRegistryRoot::CurrentUser, key);
     registry.subWriteValue("Vari\\SkimSpeed", cVariControl::fncDefaultRowText(false, 5),
                            eRegistryRoot::CurrentUser, key);
     return registry;

@@ -209,8 +209,8 @@ TEST(ReadingModeTick, WithNoLastBookAndNoBookOnAnyDriveTheFirstTickOpensTheBooks
 TEST(ReadingModeTick, TheFirstTickLoadsTheLastBookRead) {
   cModeRig rig;
   rig.make();
-  rig.app.registry().subWriteValue("last book read", rig.book().string(), eRegistryRoot::CurrentUser,
-                                   "software\\lyn_reader\\misc");
+  rig.app.registry().subWriteValue("last book read", rig.book().string(),
+                                   eRegistryRoot::CurrentUser, "software\\lyn_reader\\misc");
   rig.controlTick();
   EXPECT_TRUE(rig.mode->fncbBookLoaded());
   EXPECT_EQ(rig.postedCount("NEWBOOK"), 1u);
@@ -263,7 +263,8 @@ TEST(ReadingModeTick, TheNextDiscOfASetResumesWithoutANewBook) {
   one.files = {{Heading(1), Phrase(), Heading(1), Phrase()}, {{"h1", "", "", "2"}, Phrase()}};
   BookSpec two = one;
   two.setInfo = "2 of 2";
-  two.files = {{{"h1", "", "", "1"}, Phrase(), {"h1", "", "", "1"}, Phrase()}, {Heading(1), Phrase()}};
+  two.files = {{{"h1", "", "", "1"}, Phrase(), {"h1", "", "", "1"}, Phrase()},
+               {Heading(1), Phrase()}};
   rig.make(one, "disc1");
   rig.make(two, "disc2");
   rig.drives.add(rig.book("disc1").string(), eDriveType::CdRom);

@@ -68,7 +68,7 @@ TEST(ReadingUnits, ThePreviousPhraseThresholdFollowsSpeedAndCompensation) {
   ASSERT_TRUE(rig.open(rig.make()));
   fncPlayTo(rig, 12.5);
   ASSERT_EQ(rig.place(), "s1.smil#p3");
-  rig.vari.subSetSpeed(15);  // T = 2 * (15 + 10 - 5) / 5 - 1 = 7 s
+  rig.vari.subSetSpeed(15);             // T = 2 * (15 + 10 - 5) / 5 - 1 = 7 s
   rig.bookPlayer.pdPosition(12 + 5.9);  // 5.9 s in: still within T
   rig.mode->subBrowseUnit(-1, 1);
   rig.pump();

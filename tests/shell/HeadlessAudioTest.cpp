@@ -10,6 +10,7 @@
 
 #include "EngineTestSupport.h"
 #include "shell/cHeadlessPlayer.h"
+#include "tests/platform/audio/AudioTestFiles.h"
 
 namespace lyn::testing {
 namespace {
@@ -78,6 +79,54 @@ TEST(HeadlessAudio, AWavOnStandardOutputSendsTheTextToStandardError) {
   int rate = 0;
   EXPECT_EQ(fncWavFrames(captured, &rate), 4000);
   EXPECT_EQ(rate, 8000);
+}
+
+TEST(HeadlessAudio, AtStepFifteenTheBookShrinksByTheTempoAndTheShortenedPauses) {
+  TempFolder folder;
+  // Four one-second bursts of tone, two seconds of silence between them.
+  std::filesystem::create_directory(folder / "book");
+  test::subWriteWav(folder / "book" / "speech.wav", 22050, 1,
+                    test::fncSpeechWithPauses(22050, 4, 1.0, 2.0));
+  fncWriteText(folder / "book" / "a.smil",
+               fncSmil({{"p1", "speech.wav", "npt=0s", "npt=10s"}}));
+  fncWriteText(folder / "book" / "ncc.html", fncNcc({NccPoint().href("a.smil#p1").text("Talk")}));
+  const auto seconds = [&](const std::optional<int32_t>& step) {
+    const auto wav = folder / "out.wav";
+    const cRun run = fncPlay({.sBookFolder = (folder / "book").string(), .lFrom = 1,
+                              .sAudio = "wav:" + wav.string(), .lSpeed = step,
+                              .sSettingsFile = (folder / "registry.ini").string(),
+                              .bolFast = true});
+    EXPECT_EQ(run.status, 0) << run.err;
+    int rate = 0;
+    const int64_t frames = fncWavFrames(wav, &rate);
+    return rate > 0 ? double(frames) / rate : 0.0;
+  };
+  EXPECT_NEAR(seconds(std::nullopt), 10.0, 0.02);  // step 5: the recording as it is
+  // Row 15 (both built-in sets): tempo 200 %, pauses from 500 ms kept at 100/500. The speech
+  // takes 4 s / 2, each pause 2 s / 5 / 2.
+  const double predicted = 4.0 / 2 + 3 * (2.0 / 5) / 2;
+  EXPECT_NEAR(seconds(15), predicted, 0.03 * predicted);
+}
+
+TEST(HeadlessAudio, ASpeedStepPastTheTableIsABadArgument) {
+  TempFolder folder;
+  subWriteBook(folder / "book");
+  const cRun run = fncPlay({.sBookFolder = (folder / "book").string(), .lFrom = 1,
+                            .sAudio = "wav:" + (folder / "out.wav").string(), .lSpeed = 16,
+                            .sSettingsFile = (folder / "registry.ini").string(), .bolFast = true});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("0 to 15"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "out.wav"));
+  std::string error;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"book", "--speed", "fast"}, {"book", "--speed", "-1"},
+        {"book", "--speed", "3x"}, {"book", "--speed"}, {"book", "--speed", "3", "--speed", "4"}}) {
+    EXPECT_FALSE(cHeadlessPlayer::fncParseArguments(args, error)) << args.back();
+    EXPECT_FALSE(error.empty());
+  }
+  const auto options = cHeadlessPlayer::fncParseArguments({"book", "--speed", "15"}, error);
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->lSpeed, 15);
 }
 
 TEST(HeadlessAudio, AnEmptyWavPathIsABadArgument) {

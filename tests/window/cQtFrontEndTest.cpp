@@ -22,7 +22,7 @@ const std::string kDataFolder = LYN_BUILD_DATA_DIR;
 class QtFrontEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(kDataFolder + "/sample-book/ncc.html")) GTEST_SKIP() << "the sample book is not built";
+    ASSERT_TRUE(std::filesystem::exists(kDataFolder + "/sample-book/ncc.html")) << "the sample book is not built";
     options.sProgramFolder = kDataFolder + "/";
     options.registryFile = home / "registry.ini";
     options.sUserDataFolder = (home / "data").string();
