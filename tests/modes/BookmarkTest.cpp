@@ -166,7 +166,7 @@ TEST(BookmarkFiles, ADamagedFileIsSetAsideNotOverwritten) {
 
 TEST(BookmarkFiles, TwoBooksOfOneTitleKeepTheirOwnPlaces) {
   cModeRig rig;
-  BookSpec a = fncPlainBook(), b = fncPlainBook();
+  BookPlan a = fncPlainBook(), b = fncPlainBook();
   a.identifier = "book-a";
   b.identifier = "book-b";
   rig.make(a, "a");

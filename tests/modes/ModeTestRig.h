@@ -53,7 +53,7 @@ inline BookPar Page(std::string sysreq = {}) {
   return {"span", "page-normal", std::move(sysreq), ""};
 }
 
-struct BookSpec {
+struct BookPlan {
   std::string title = "Test book";
   std::string identifier = "test-book-1";
   double clipSeconds = 6.0;
@@ -64,18 +64,18 @@ struct BookSpec {
 
 // Writes the book; SMIL files "s1.smil".., audio "s1.wav".., content "content.html". Par j of
 // file k has the id "p<j>" and plays [clip * (j-1), clip * j) of its file.
-inline void fncMakeBook(const std::filesystem::path& folder, const BookSpec& spec) {
+inline void fncMakeBook(const std::filesystem::path& folder, const BookPlan& plan) {
   std::vector<NccPoint> points;
   int pointNumber = 0;
-  for (size_t k = 0; k < spec.files.size(); ++k) {
+  for (size_t k = 0; k < plan.files.size(); ++k) {
     const std::string smil = "s" + std::to_string(k + 1) + ".smil";
     const std::string wav = "s" + std::to_string(k + 1) + ".wav";
     std::vector<SmilPar> pars;
-    for (size_t j = 0; j < spec.files[k].size(); ++j) {
-      const BookPar& p = spec.files[k][j];
+    for (size_t j = 0; j < plan.files[k].size(); ++j) {
+      const BookPar& p = plan.files[k][j];
       const std::string id = "p" + std::to_string(j + 1);
-      pars.emplace_back(id, wav, fncNpt(spec.clipSeconds * double(j)),
-                        fncNpt(spec.clipSeconds * double(j + 1)), p.sysreq);
+      pars.emplace_back(id, wav, fncNpt(plan.clipSeconds * double(j)),
+                        fncNpt(plan.clipSeconds * double(j + 1)), p.sysreq);
       if (!p.tag.empty()) {
         ++pointNumber;
         points.push_back(
@@ -84,33 +84,33 @@ inline void fncMakeBook(const std::filesystem::path& folder, const BookSpec& spe
                 .cls(p.cls)
                 .href(smil + "#" + id)
                 .rel(p.rel)
-                .text(pointNumber == 1 ? spec.title : "Point " + std::to_string(pointNumber)));
+                .text(pointNumber == 1 ? plan.title : "Point " + std::to_string(pointNumber)));
       }
     }
     fncWriteText(folder / smil, fncSmil(pars));
-    fncWriteToneWav(folder / wav, spec.clipSeconds * double(pars.size()), 8000,
+    fncWriteToneWav(folder / wav, plan.clipSeconds * double(pars.size()), 8000,
                     300 + 50 * double(k));
   }
   std::string head =
       "<meta name=\"dc:format\" content=\"Daisy 2.02\" />\n"
       "<meta name=\"dc:title\" content=\"" +
-      spec.title + "\" />\n";
-  if (!spec.identifier.empty())
-    head += "<meta name=\"dc:identifier\" content=\"" + spec.identifier + "\" />\n";
-  if (!spec.setInfo.empty())
-    head += "<meta name=\"ncc:setInfo\" content=\"" + spec.setInfo + "\" />\n";
+      plan.title + "\" />\n";
+  if (!plan.identifier.empty())
+    head += "<meta name=\"dc:identifier\" content=\"" + plan.identifier + "\" />\n";
+  if (!plan.setInfo.empty())
+    head += "<meta name=\"ncc:setInfo\" content=\"" + plan.setInfo + "\" />\n";
   fncWriteText(folder / "ncc.html", fncNcc(points, head));
   fncWriteText(folder / "content.html", "<html><body><p id=\"x\">text</p></body></html>\n");
 }
 
 // A plain book: three SMIL files of four pars; points: the title (s1 p1), a chapter (s1 p3),
 // page 1 (s2 p1), a section (s2 p3), a chapter (s3 p1), page 2 (s3 p3).
-inline BookSpec fncPlainBook() {
-  BookSpec spec;
-  spec.files = {{Heading(1), Phrase(), Heading(1), Phrase()},
+inline BookPlan fncPlainBook() {
+  BookPlan plan;
+  plan.files = {{Heading(1), Phrase(), Heading(1), Phrase()},
                 {Page(), Phrase(), Heading(2), Phrase()},
                 {Heading(1), Phrase(), Page(), Phrase()}};
-  return spec;
+  return plan;
 }
 
 // --- fakes -------------------------------------------------------------------------------------
@@ -241,9 +241,9 @@ class cModeRig final : public iMessageDispatcher {
   }
 
   std::filesystem::path book(const std::string& name = "book") const { return root / name; }
-  std::filesystem::path make(const BookSpec& spec = fncPlainBook(),
+  std::filesystem::path make(const BookPlan& plan = fncPlainBook(),
                              const std::string& name = "book") {
-    fncMakeBook(book(name), spec);
+    fncMakeBook(book(name), plan);
     return book(name);
   }
 

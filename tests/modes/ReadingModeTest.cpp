@@ -104,10 +104,10 @@ TEST(ReadingMode, ResumingOneSecondIntoAPhraseStartsThatPhrase) {
 
 TEST(ReadingMode, TheEndOfTheBookIsAnnouncedOnce) {
   cModeRig rig;
-  BookSpec spec;
-  spec.clipSeconds = 1;
-  spec.files = {{Heading(1), Phrase()}, {Heading(1), Phrase()}};
-  ASSERT_TRUE(rig.open(rig.make(spec)));
+  BookPlan plan;
+  plan.clipSeconds = 1;
+  plan.files = {{Heading(1), Phrase()}, {Heading(1), Phrase()}};
+  ASSERT_TRUE(rig.open(rig.make(plan)));
   ASSERT_TRUE(rig.runUntil([&] { return rig.queued("bok_endofbook"); }, 10));
   rig.pump();
   EXPECT_EQ(rig.queuedPrompts(), std::vector<std::string>{"bok_endofbook"});
@@ -256,12 +256,12 @@ TEST(ReadingModeTick, RemovingTheDiscUnloadsAndTheModeWaitsForBooks) {
 
 TEST(ReadingModeTick, TheNextDiscOfASetResumesWithoutANewBook) {
   cModeRig rig;
-  BookSpec one;
+  BookPlan one;
   one.title = "Big set";
   one.setInfo = "1 of 2";
   // Disc 1 holds points 1-2; point 3 lies on disc 2.
   one.files = {{Heading(1), Phrase(), Heading(1), Phrase()}, {{"h1", "", "", "2"}, Phrase()}};
-  BookSpec two = one;
+  BookPlan two = one;
   two.setInfo = "2 of 2";
   two.files = {{{"h1", "", "", "1"}, Phrase(), {"h1", "", "", "1"}, Phrase()},
                {Heading(1), Phrase()}};
@@ -329,11 +329,11 @@ namespace {
 
 TEST(ReadingModeResume, ABookWithSkippedPageParsResumesOnTheExactPhrase) {
   cModeRig rig;
-  BookSpec spec;
+  BookPlan plan;
   // Page numbers are pars of their own that are only played with "pagenumber-on".
-  spec.files = {{Heading(1), Phrase(), Page("pagenumber-on"), Phrase(), Phrase(), Phrase()},
+  plan.files = {{Heading(1), Phrase(), Page("pagenumber-on"), Phrase(), Phrase(), Phrase()},
                 {Heading(1), Phrase(), Page("pagenumber-on"), Phrase(), Phrase()}};
-  ASSERT_TRUE(rig.open(rig.make(spec)));
+  ASSERT_TRUE(rig.open(rig.make(plan)));
   ASSERT_TRUE(rig.runUntil([&] { return rig.place() == "s1.smil#p5"; }, 60));
   rig.run(3);
   ASSERT_EQ(rig.place(), "s1.smil#p5");

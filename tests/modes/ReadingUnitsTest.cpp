@@ -13,9 +13,9 @@ void fncPlayTo(cModeRig& rig, double seconds) {
 
 TEST(ReadingUnits, ChangingTheUnitPassesOverUnitsTheBookLacksAndWraps) {
   cModeRig rig;
-  BookSpec spec;
-  spec.files = {{Heading(1), Phrase(), Heading(2), Phrase()}};  // no pages, no bookmarks
-  ASSERT_TRUE(rig.open(rig.make(spec)));
+  BookPlan plan;
+  plan.files = {{Heading(1), Phrase(), Heading(2), Phrase()}};  // no pages, no bookmarks
+  ASSERT_TRUE(rig.open(rig.make(plan)));
   std::vector<int32_t> up, down;
   for (int i = 0; i < 4; ++i) {
     rig.mode->subChangeUnit(1);
@@ -141,9 +141,9 @@ TEST(FastForward, SkipsThroughAPhraseAndIntoTheNextAndBack) {
   cModeRig rig(true);
   rig.app.startSettings.ffwPlayTime = 0;   // edited by hand: read as 5
   rig.app.startSettings.ffwSkipTime = -1;  // read as 10
-  BookSpec spec = fncPlainBook();
-  spec.clipSeconds = 30;
-  ASSERT_TRUE(rig.open(rig.make(spec)));
+  BookPlan plan = fncPlainBook();
+  plan.clipSeconds = 30;
+  ASSERT_TRUE(rig.open(rig.make(plan)));
   fncPlayTo(rig, 1);
   rig.mode->subBeginFFW(1);
   EXPECT_TRUE(rig.mode->bolFFW);
@@ -169,9 +169,9 @@ TEST(FastForward, SkipsThroughAPhraseAndIntoTheNextAndBack) {
 
 TEST(FastForward, AcrossAFileBoundaryTheSkimSpeedStays) {
   cModeRig rig;
-  BookSpec spec;
-  spec.files = {{Heading(1), Phrase()}, {Heading(1), Phrase(), Phrase()}};
-  ASSERT_TRUE(rig.open(rig.make(spec)));
+  BookPlan plan;
+  plan.files = {{Heading(1), Phrase()}, {Heading(1), Phrase(), Phrase()}};
+  ASSERT_TRUE(rig.open(rig.make(plan)));
   fncPlayTo(rig, 7);
   rig.mode->subBeginFFW(1);
   ASSERT_TRUE(rig.runUntil([&] { return rig.audioFile() == "s2.wav"; }, 20));
@@ -196,10 +196,10 @@ TEST(FastForward, AcrossAFileBoundaryTheSkimSpeedStays) {
 
 TEST(FastForward, AtTheLastPhraseItSoundsTheIndicatorAndPlaysOnNormally) {
   cModeRig rig;
-  BookSpec spec;
-  spec.clipSeconds = 8;
-  spec.files = {{Heading(1), Phrase()}};
-  ASSERT_TRUE(rig.open(rig.make(spec)));
+  BookPlan plan;
+  plan.clipSeconds = 8;
+  plan.files = {{Heading(1), Phrase()}};
+  ASSERT_TRUE(rig.open(rig.make(plan)));
   rig.mode->subBrowseUnit(1, 1);
   rig.pump();
   fncPlayTo(rig, 0.5);
