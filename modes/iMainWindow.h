@@ -20,6 +20,20 @@ class cNCCReader;
 enum class eSwitchable { cbGotoPage, cbInfo, cbBookshelf, cbHelp, mnuGotoPage, mnuBookInfo,
                          mnuExtendedSearch };
 
+// The control's name as the window and the event lines write it ("cbGotoPage").
+constexpr const char* fncSwitchableName(eSwitchable ienControl) {
+  switch (ienControl) {
+    case eSwitchable::cbGotoPage: return "cbGotoPage";
+    case eSwitchable::cbInfo: return "cbInfo";
+    case eSwitchable::cbBookshelf: return "cbBookshelf";
+    case eSwitchable::cbHelp: return "cbHelp";
+    case eSwitchable::mnuGotoPage: return "mnuGotoPage";
+    case eSwitchable::mnuBookInfo: return "mnuBookInfo";
+    case eSwitchable::mnuExtendedSearch: return "mnuExtendedSearch";
+  }
+  return "";
+}
+
 class iMainWindow {
  public:
   virtual ~iMainWindow() = default;

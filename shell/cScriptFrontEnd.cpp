@@ -75,19 +75,6 @@ std::vector<char32_t> fncCharacters(const std::string& text) {
   return out;
 }
 
-const char* fncControlName(eSwitchable control) {
-  switch (control) {
-    case eSwitchable::cbGotoPage: return "cbGotoPage";
-    case eSwitchable::cbInfo: return "cbInfo";
-    case eSwitchable::cbBookshelf: return "cbBookshelf";
-    case eSwitchable::cbHelp: return "cbHelp";
-    case eSwitchable::mnuGotoPage: return "mnuGotoPage";
-    case eSwitchable::mnuBookInfo: return "mnuBookInfo";
-    case eSwitchable::mnuExtendedSearch: return "mnuExtendedSearch";
-  }
-  return "";
-}
-
 }  // namespace
 
 cScriptFrontEnd::cScriptFrontEnd(int inputFd, std::ostream& out, std::ostream& err)
@@ -211,7 +198,7 @@ void cScriptFrontEnd::subShowLabel(const std::string& n, const std::string& t) {
   subLine("label " + n + " " + t);
 }
 void cScriptFrontEnd::subShowEnabled(eSwitchable c, bool on) {
-  subLine(std::string("enabled ") + fncControlName(c) + (on ? " on" : " off"));
+  subLine(std::string("enabled ") + fncSwitchableName(c) + (on ? " on" : " off"));
 }
 void cScriptFrontEnd::subShowStartPicture(bool shown) {
   subLine(std::string("button cbStart ") + (shown ? "on" : "off"));

@@ -32,19 +32,6 @@ std::optional<eControl> fncControlNamed(std::string_view name) {
   return std::nullopt;
 }
 
-const char* fncSwitchableName(eSwitchable control) {
-  switch (control) {
-    case eSwitchable::cbGotoPage: return "cbGotoPage";
-    case eSwitchable::cbInfo: return "cbInfo";
-    case eSwitchable::cbBookshelf: return "cbBookshelf";
-    case eSwitchable::cbHelp: return "cbHelp";
-    case eSwitchable::mnuGotoPage: return "mnuGotoPage";
-    case eSwitchable::mnuBookInfo: return "mnuBookInfo";
-    case eSwitchable::mnuExtendedSearch: return "mnuExtendedSearch";
-  }
-  return "";
-}
-
 }  // namespace
 
 cQtFrontEnd::cQtFrontEnd()

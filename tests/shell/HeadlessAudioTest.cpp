@@ -10,26 +10,11 @@
 
 #include "EngineTestSupport.h"
 #include "shell/cHeadlessPlayer.h"
+#include "tests/shell/HeadlessRun.h"
 #include "tests/platform/audio/AudioTestFiles.h"
 
 namespace lyn::testing {
 namespace {
-
-struct cRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-cRun fncPlay(const cHeadlessOptions& options) {
-  std::ostringstream out, err;
-  cHeadlessPlayer player(out, err);
-  cRun run;
-  run.status = player.fncRun(options);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
 
 // A one-point book of 0.5 s of tone at 8 kHz.
 void subWriteBook(const std::filesystem::path& folder) {

@@ -8,6 +8,7 @@
 #include "EngineTestSupport.h"
 #include "shell/ModuleServices.h"
 #include "shell/cHeadlessPlayer.h"
+#include "tests/shell/HeadlessRun.h"
 
 namespace lyn::testing {
 namespace {
@@ -37,22 +38,6 @@ double fncClipSeconds(const std::filesystem::path& book) {
     }
   }
   return total;
-}
-
-struct cRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-cRun fncPlay(const cHeadlessOptions& options) {
-  std::ostringstream out, err;
-  cHeadlessPlayer player(out, err);
-  cRun run;
-  run.status = player.fncRun(options);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
 }
 
 TEST(HeadlessPlayer, PlaysTheUserGuideFromItsFirstPointToItsEnd) {
