@@ -69,6 +69,7 @@ bool cAudioEngine::fncbOpen(const std::string& path, std::string& error) {
     mCapacity = std::max<int64_t>(4 * kDecodeFrames, format.rate * kReadyMilliseconds / 1000);
     mbProducerDone = false;
     mbMeasureWanted = false;
+    mbHandedOver = false;
     mbHasFile = true;
     mState = eState::Stopped;
     mbEndOfStream = false;
@@ -114,6 +115,7 @@ bool cAudioEngine::fncbPlay() {
   if (!mbHasFile) return false;
   mState = eState::Running;
   mbEndOfStream = false;
+  mbHandedOver = false;
   return true;
 }
 
@@ -137,6 +139,7 @@ bool cAudioEngine::fncbSeek(int64_t frame) {
     mReady.subClear();
     mbProducerDone = false;
     mbEndOfStream = false;
+    mbHandedOver = false;
     mHeard = frame;
   }
   mWake.notify_all();
@@ -250,7 +253,10 @@ size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
       const int64_t n = mReady.fncTake(out + got * channels, want - got, fileEnd,
                                        mStop >= 0 ? mStop : INT64_MAX);
       got += n;
-      if (n > 0) mHeard = fileEnd;
+      if (n > 0) {
+        mHeard = fileEnd;
+        mbHandedOver = true;
+      }
       // The decoder sleeps until half the buffer has been heard, then refills it in one go.
       if (mbProducerWaiting && mReady.fncFrames() <= mCapacity / 2) mWake.notify_one();
       if (n == 0 || (mStop >= 0 && mHeard >= mStop)) {
@@ -320,10 +326,14 @@ void cAudioEngine::subRun() {
     }
 
     // The exact length of a stream that does not say it, once it is wanted and playback has
-    // started: only while the buffer is full, so the first sample never waits for this pass
-    // over the file. Reading resumes on the same frame, so nothing buffered is lost.
-    if (mbMeasureWanted && decoder && !atEnd && mState == eState::Running &&
-        mReady.fncFrames() >= mCapacity && mSeekTarget < 0) {
+    // started: the sink has had its first frames (so the first sample never waits for this pass
+    // over the file) and has a frame's worth more, or waits for it anyway. Not only when the
+    // buffer is full: a sink that drains as fast as the buffer fills (a virtual clock, a busy
+    // machine) would otherwise reach the clip's end first. Reading resumes on the same frame,
+    // so nothing buffered is lost.
+    const int64_t ready = mReady.fncFrames();
+    if (mbMeasureWanted && decoder && !atEnd && mState == eState::Running && mSeekTarget < 0 &&
+        (ready >= mCapacity || (mbHandedOver && (ready >= kDecodeFrames || mbConsumerWaiting)))) {
       mbMeasureWanted = false;
       lock.unlock();
       decoder->subMeasureLength();

@@ -135,6 +135,7 @@ class cAudioEngine final : private iAudioSource {
   int64_t mCapacity = 4096;
   bool mbProducerWaiting = false;  // the audio thread sleeps in subWaitForWork
   bool mbConsumerWaiting = false;  // a pull waits for frames
+  bool mbHandedOver = false;       // frames reached the sink since the last play, seek or open
   bool mbProducerDone = false;
   bool mbStageActive = false;
   eState mState = eState::Stopped;
