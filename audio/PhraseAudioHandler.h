@@ -51,6 +51,9 @@ class PhraseAudioHandler {
   virtual bool Seek(int32_t ilMilliseconds) = 0;
   // Playback stops on exactly this sample of the file (at recorded speed). Clears EndOfStream.
   virtual bool StopAt(int32_t ilMilliseconds) = 0;
+  // Plays on past the stop point set before (to the end of the file, or to a mark the caller
+  // watches). Nothing happens when none is set.
+  virtual void ClearStopAt() = 0;
   // What has been heard (not what has been decoded); negative when no file is open.
   virtual int32_t Position() = 0;
   // Length of the open file; exact to the sample when the file says it or once learnt (see

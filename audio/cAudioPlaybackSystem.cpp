@@ -182,6 +182,9 @@ bool cAudioPlaybackSystem::fncbSetMark(double idSeconds) {
   if (estimated && seconds >= duration - kExactEndWithin) mdahAudioSystem->LearnExactDuration();
   if (!estimated && duration < seconds && seconds <= duration + 0.2) seconds = duration;
   if (seconds <= duration || estimated) {
+    // A mark and a stop point never hold together: a stop point left by an earlier user of
+    // this player (a list that played the same file) would end every clip there.
+    mdahAudioSystem->ClearStopAt();
     mdMarkPosition = seconds;
     mbMarkSet = true;
     return true;
@@ -191,6 +194,11 @@ bool cAudioPlaybackSystem::fncbSetMark(double idSeconds) {
 }
 
 void cAudioPlaybackSystem::subClearMark() {
+  subForgetMark();
+  if (mbAudioFileLoaded) mdahAudioSystem->ClearStopAt();
+}
+
+void cAudioPlaybackSystem::subForgetMark() {
   mbMarkSet = false;
   mdMarkPosition = -1;
 }
@@ -300,6 +308,7 @@ bool cAudioPlaybackSystem::fncbStopAt(double idSeconds) {
     subRaise(eEvent::MessageBox, "ERROR!");
     return false;
   }
+  subForgetMark();
   return true;
 }
 
@@ -329,7 +338,7 @@ void cAudioPlaybackSystem::mtimerPositionCheckTimer_Timer() {
   const bool reached = (running && position >= mdMarkPosition) ||
                        (now.endOfStream && !mbEndReported);
   if (mbMarkSet && reached) {
-    subClearMark();
+    subForgetMark();
     if (now.endOfStream) mbEndReported = true;
     subRaise(eEvent::EndofStream);
     if (!mbAudioFileLoaded) return;

@@ -109,9 +109,11 @@ class cAudioPlaybackSystem {
   // 6. Arms the mark (seconds). False without a file; error 7 when more than 0.2 s past the end
   //    (up to 0.2 s past the end it is moved to the end). When the end is only an estimate, a
   //    mark within a second of it makes the control learn the exact end, and a mark past it is
-  //    kept (the end of the stream reaches it).
+  //    kept (the end of the stream reaches it). A stop point set before is cleared: this player
+  //    is shared, and a clip must not end where another user's clip of the same file ended.
   bool fncbSetMark(double idSeconds);
-  // Disarms the mark (a reader that moves elsewhere calls this; mbMarkSet stays readable).
+  // Disarms the mark and any stop point: the file plays to its end (a reader that moves
+  // elsewhere, or a clip without an end, calls this; mbMarkSet stays readable).
   void subClearMark();
   // 7-9.
   bool fncbPlay();
@@ -128,7 +130,8 @@ class cAudioPlaybackSystem {
   double pdPosition();
   // 16. Duration in seconds.
   double pdDuration();
-  // 17. Stops playback on exactly this position; a refusal shows "ERROR!" (evShowMessageBox).
+  // 17. Stops playback on exactly this position, in place of any mark; a refusal shows "ERROR!"
+  //     (evShowMessageBox).
   bool fncbStopAt(double idSeconds);
   // 18. The poll: runs on each tick while mbLookupTimer is true.
   void mtimerPositionCheckTimer_Timer();
@@ -137,6 +140,7 @@ class cAudioPlaybackSystem {
 
  private:
   enum class eEvent { EndofStream, Error, MessageBox };
+  void subForgetMark();
   void subRaise(eEvent event, const std::string& text = {});
   double fncToControlSeconds(double idSeconds) const;
   double fncFromControlSeconds(double idSeconds) const;

@@ -70,6 +70,8 @@ bool cPhraseAudioHandler::StopAt(int32_t ilMilliseconds) {
   return true;
 }
 
+void cPhraseAudioHandler::ClearStopAt() { mEngine->subClearStopPoint(); }
+
 int32_t cPhraseAudioHandler::Position() {
   const int64_t frame = mEngine->fncPosition();
   return frame < 0 ? -1 : fncMilliseconds(frame, mEngine->fncFormat());

@@ -43,6 +43,7 @@ class cPhraseAudioHandler final : public PhraseAudioHandler {
   bool CloseFile() override;
   bool Seek(int32_t ilMilliseconds) override;
   bool StopAt(int32_t ilMilliseconds) override;
+  void ClearStopAt() override;
   int32_t Position() override;
   int32_t Duration() override;
   bool DurationIsExact() override;

@@ -31,6 +31,7 @@ class cObservedControl final : public PhraseAudioHandler {
   bool CloseFile() override { return fncbPass(mInner->CloseFile()); }
   bool Seek(int32_t ms) override { return fncbPass(mInner->Seek(ms)); }
   bool StopAt(int32_t ms) override { return fncbPass(mInner->StopAt(ms)); }
+  void ClearStopAt() override { mInner->ClearStopAt(); }
   int32_t Position() override { return mInner->Position(); }
   int32_t Duration() override { return mInner->Duration(); }
   bool DurationIsExact() override { return mInner->DurationIsExact(); }

@@ -58,6 +58,7 @@ class cStubControl final : public PhraseAudioHandler {
     return true;
   }
   bool StopAt(int32_t ms) override { return ms >= 0 && ms <= kLength; }
+  void ClearStopAt() override {}
   int32_t Position() override { return mbFile ? mlPosition : -1; }
   int32_t Duration() override { return mbFile ? kLength : 0; }
   bool EndOfStream() override { return mbEnd; }

@@ -152,6 +152,13 @@ void cAudioEngine::subSetStopPoint(int64_t frame) {
   mbEndOfStream = false;
 }
 
+void cAudioEngine::subClearStopPoint() {
+  std::lock_guard<std::mutex> lock(mMutex);
+  if (mStop < 0) return;
+  mStop = -1;
+  mbEndOfStream = false;
+}
+
 int64_t cAudioEngine::fncPosition() const {
   std::lock_guard<std::mutex> lock(mMutex);
   return mbHasFile ? mHeard : -1;

@@ -68,6 +68,8 @@ class cAudioEngine final : private iAudioSource {
   bool fncbSeek(int64_t frame);
   // -1 removes the stop point.
   void subSetStopPoint(int64_t frame);
+  // Removes a stop point, if one is set; playback that stopped there can go on.
+  void subClearStopPoint();
 
   // Frame heard; -1 without a file.
   int64_t fncPosition() const;

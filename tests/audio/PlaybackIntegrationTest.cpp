@@ -107,6 +107,27 @@ TEST_F(PlaybackIntegrationTest, ConsecutiveClipsOfOneFileFollowWithoutAGap) {
   EXPECT_TRUE(std::equal(capture->samples.begin(), capture->samples.end(), source.begin() + 22050));
 }
 
+TEST_F(PlaybackIntegrationTest, AStopPointLeftByAnotherUserOfTheFileDoesNotEndTheNextClips) {
+  // A list plays the file's first 2.5 s with a stop point and is interrupted at 0.5 s; a book
+  // then plays the same file, still open, clip by clip with marks.
+  player->psFileName((dir / "ramp.wav").string());
+  ASSERT_TRUE(player->fncbStopAt(2.5));
+  player->fncbPlay();
+  timer.subTicks(50);
+  ASSERT_TRUE(player->fncbSetMark(2.5));
+  player->pdPosition(0.0);
+  fncTicksToEnd();
+  ASSERT_TRUE(player->fncbSetMark(4.0));
+  player->fncbPlay();
+  // The next 1.5 s are heard, not cut off at the list's stop point.
+  EXPECT_GE(fncTicksToEnd(), 140);
+  EXPECT_NEAR(player->pdPosition(), 4.0, 0.02);
+  // A clip without an end plays to the end of the file, past a stop point set before.
+  ASSERT_TRUE(player->fncbStopAt(4.5));
+  player->subClearMark();
+  EXPECT_GE(fncTicksToEnd(), 90);
+}
+
 TEST_F(PlaybackIntegrationTest, APromptStyleStopEndsOnTheExactSample) {
   player->psnotXingFilename((dir / "ramp.wav").string());
   player->plVolume(10);

@@ -39,6 +39,7 @@ class cFakeAudioControl final : public PhraseAudioHandler {
     calls.push_back("StopAt " + std::to_string(ms));
     return stopAtResult;
   }
+  void ClearStopAt() override {}
   int32_t Position() override { return position; }
   int32_t Duration() override { return duration; }
   bool EndOfStream() override { return endOfStream; }

@@ -221,6 +221,11 @@ class cFakeAudioControl final : public PhraseAudioHandler {
     mState->eos = false;
     return true;
   }
+  void ClearStopAt() override {
+    if (mState->stop < 0) return;
+    mState->stop = -1;
+    mState->eos = false;
+  }
   int32_t Position() override { return mState->hasFile ? mState->position : -1; }
   int32_t Duration() override { return mState->hasFile ? mState->duration : 0; }
   bool EndOfStream() override { return mState->eos; }

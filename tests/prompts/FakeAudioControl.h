@@ -77,6 +77,11 @@ class cFakeAudioControl final : public PhraseAudioHandler {
     mEnd = false;
     return true;
   }
+  void ClearStopAt() override {
+    if (mStopAt < 0) return;
+    mStopAt = -1;
+    mEnd = false;
+  }
   int32_t Position() override { return mOpen ? mPosition : -1; }
   int32_t Duration() override { return mOpen ? mDuration : 0; }
   bool EndOfStream() override { return mEnd; }

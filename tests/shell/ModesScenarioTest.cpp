@@ -44,12 +44,44 @@ TEST(ModesScenario, TheBookshelfListsTheDrivesBooksAndOpensTheSecond) {
   const auto [a, b] = fncTwoDrives(rig);
   const auto run = rig.run("wait 2\nF2\nwait 6\nRight\nwait 6\nLeft\nwait 6\nRight\nwait 2\nEnter\nwait 7\nF2\nwait 2\n",
                            a);
-  ASSERT_NE(run.find("mode", "3", 2), nullptr) << run.text();
-  EXPECT_NE(run.find("say", "bok_booksinlist", 2), nullptr) << run.text();
+  const auto* shelf = run.find("mode", "3", 2);
+  ASSERT_NE(shelf, nullptr) << run.text();
+  // The count ("2"), then entry 1: its number from the prompts, then the book's recorded title.
+  const auto* count = run.find("say", "bok_booksinlist", 2);
+  ASSERT_NE(count, nullptr) << run.text();
+  EXPECT_NE(run.find("say", "UC_50", count->t), nullptr) << run.text();
+  const auto entry = [&](double from, const std::string& folder) {
+    struct cSpoken {
+      std::string number;
+      bool title = false;
+    } spoken;
+    const auto* title = run.find("clip", from, [&](const std::string& r) { return r.rfind(folder + "/s0001.mp3 0.000 2.407", 0) == 0; });
+    const auto clips = run.all("clip", from, title ? title->t : 1e9);
+    if (title != nullptr && clips.size() >= 2) spoken = {clips[clips.size() - 2].rest, true};
+    return spoken;
+  };
+  const auto first = entry(count->t, a);
+  ASSERT_TRUE(first.title) << run.text();
+  // Right speaks entry 2 with another number and B's title; Left entry 1 again, as first spoken.
+  const auto* right = run.find("highlight", count->t, [](const std::string& r) { return r.rfind("book2 ", 0) == 0; });
+  ASSERT_NE(right, nullptr) << run.text();
+  const auto second = entry(right->t, b);
+  ASSERT_TRUE(second.title) << run.text();
+  EXPECT_NE(second.number, first.number);
+  const auto* left = run.find("highlight", right->t + 0.5, [](const std::string& r) { return r.rfind("book1 ", 0) == 0; });
+  ASSERT_NE(left, nullptr) << run.text();
+  const auto again = entry(left->t, a);
+  ASSERT_TRUE(again.title) << run.text();
+  EXPECT_EQ(again.number, first.number);
   // Enter on the second entry opens the book of drive B in the reading mode.
   const auto* reading = run.find("mode", "1", 20);
   ASSERT_NE(reading, nullptr) << run.text();
   EXPECT_TRUE(fncShows(run, "/media/me/B", reading->t)) << run.text();
+  // The list was playing this book's title from the same file when Enter was pressed: the book's
+  // clips of that file are heard whole, each after the one before.
+  const auto* third = run.find("clip", reading->t, [](const std::string& r) { return r.rfind("s0001.mp3 5.161", 0) == 0; });
+  ASSERT_NE(third, nullptr) << run.text();
+  EXPECT_GE(third->t - reading->t, 5.1) << run.text();
   // F2 comes back to the list.
   EXPECT_NE(run.find("mode", "3", reading->t + 1), nullptr) << run.text();
   EXPECT_EQ(run.lines.back().word, "exit");
