@@ -1,5 +1,6 @@
 #include "shell/cDocumentModel.h"
 
+#include "engine/CharacterReferences.h"
 #include "markup/cFileData.h"
 #include "markup/cFileParser.h"
 #include "platform/files/TextCase.h"
@@ -102,7 +103,8 @@ std::string cDocumentModel::fncText(int32_t element) const {
     text += mDocument->fncTextDataContent(run);
     lastRun = run;
   }
-  return fncNormaliseWhiteSpace(text);
+  // As a reader sees it: "Tom &amp; Jerry" is shown as "Tom & Jerry".
+  return fncNormaliseWhiteSpace(fncDecodeCharacterReferences(text));
 }
 
 std::string cDocumentModel::fncId(int32_t element) const {

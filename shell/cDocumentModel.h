@@ -27,7 +27,7 @@ class cDocumentModel {
 
   // The element (start tag) whose "id" equals `id` ignoring case.
   std::optional<int32_t> fncElementById(const std::string& id) const;
-  // The element's text, white space normalised.
+  // The element's text as shown: character references decoded, white space normalised.
   std::string fncText(int32_t element) const;
   std::string fncId(int32_t element) const;
   // The link ("a" with an href) that is the element or lies inside it, the first in document

@@ -40,6 +40,11 @@ TEST_F(DocumentModelTest, AnElementInsideALinkTakesTheLinkAroundIt) {
   EXPECT_EQ(model.fncText(*plain), "plain text");
 }
 
+TEST_F(DocumentModelTest, TextIsShownWithItsCharacterReferencesDecodedOnce) {
+  load("<h1 id='t'>Tom &amp; &lt;Jerry&gt; &quot;x&quot; &amp;lt; &#233;</h1>");
+  EXPECT_EQ(model.fncText(*model.fncElementById("t")), "Tom & <Jerry> \"x\" &lt; \xC3\xA9");
+}
+
 TEST_F(DocumentModelTest, UnclosedAndVoidElementsDoNotSwallowTheirNeighbours) {
   load("<div id='d'><p id='p'>one<br>two<img src='i.png'><p id='q'>three</div><a href='z'>z</a>");
   EXPECT_EQ(model.fncText(*model.fncElementById("p")), "one two");

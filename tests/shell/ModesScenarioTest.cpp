@@ -87,18 +87,84 @@ TEST(ModesScenario, TheBookshelfListsTheDrivesBooksAndOpensTheSecond) {
   EXPECT_EQ(run.lines.back().word, "exit");
 }
 
+std::string fncSavedList(const cScriptRig& rig) {
+  std::ifstream in(rig.folder / "data" / "booklistcontent.html");
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 TEST(ModesScenario, TheExtendedSearchFindsADeepBookThatDeleteRemovesForGood) {
   cScriptRig rig;
   const auto [a, b] = fncTwoDrives(rig, true);
-  const auto first = rig.run("wait 2\nF2\nwait 3\nF10\nwait 6\n", a);
-  ASSERT_NE(first.find("mode", "3", 2), nullptr) << first.text();
-  std::string list;
-  ASSERT_TRUE(fs::exists(rig.folder / "data" / "booklistcontent.html")) << first.text();
+  // Only A's book is at a drive's root; F10 finds B's three folders deep, and it is entry 2.
+  const auto found = rig.run("wait 2\nF2\nwait 3\nF10\nwait 5\n", a);
+  const auto* search = found.find("say", "sfx_newtitlefound", 2);
+  ASSERT_NE(search, nullptr) << found.text();
+  const auto* count = found.find("say", "bok_booksinlist", search->t);
+  ASSERT_NE(count, nullptr) << found.text();
+  EXPECT_NE(found.find("say", "UC_50", count->t), nullptr) << found.text();
+  ASSERT_NE(fncSavedList(rig).find("one/two/three"), std::string::npos);
+
+  // After a restart the saved list still has it; Delete asks, Enter confirms.
+  const auto deleted = rig.run("wait 2\nF2\nwait 3\nRight\nwait 1\nDelete\nwait 4\nEnter\nwait 3\n", a);
+  const auto* asked = deleted.find("say", "gen_delete", 2);
+  ASSERT_NE(asked, nullptr) << deleted.text();
+  const auto* yes = deleted.find("dialog-result", asked->t, [](const std::string& r) { return r.find(" yes") != std::string::npos; });
+  ASSERT_NE(yes, nullptr) << deleted.text();
+  const auto* one = deleted.find("say", "bok_booksinlist", yes->t);
+  ASSERT_NE(one, nullptr) << deleted.text();
+  EXPECT_NE(deleted.find("say", "UC_49", one->t), nullptr) << deleted.text();
+
+  // Gone for good: a restart lists one book, A's.
+  const auto after = rig.run("wait 2\nF2\nwait 3\n", a);
+  const auto* listed = after.find("say", "bok_booksinlist", 2);
+  ASSERT_NE(listed, nullptr) << after.text();
+  EXPECT_NE(after.find("say", "UC_49", listed->t), nullptr) << after.text();
+  const std::string list = fncSavedList(rig);
+  EXPECT_EQ(list.find("one/two/three"), std::string::npos) << list;
+  EXPECT_NE(list.find("/media/me/A"), std::string::npos) << list;
+}
+
+TEST(ModesScenario, AHostileTitleInAFolderWithAnApostropheIsListedSpokenOpenedAndKept) {
+  cScriptRig rig;
+  const auto [a, b] = fncTwoDrives(rig);
+  const std::string folder = a + "/Tom's Books";
+  subCopySampleBook(folder);
   {
-    std::ifstream in(rig.folder / "data" / "booklistcontent.html");
-    list.assign(std::istreambuf_iterator<char>(in), {});
+    std::ifstream in(folder + "/ncc.html");
+    std::string ncc{std::istreambuf_iterator<char>(in), {}};
+    const std::string from = "The Lighthouse at Gull Point";
+    for (size_t at; (at = ncc.find(from)) != std::string::npos;)
+      ncc.replace(at, from.size(), "Tom &amp; &lt;Jerry&gt; &quot;x&quot;");
+    std::ofstream(folder + "/ncc.html", std::ios::trunc) << ncc;
   }
-  EXPECT_NE(list.find("three"), std::string::npos) << list;
+  const std::string title = "Tom & <Jerry> \"x\"";
+  const auto isTitle = [&](const std::string& r) { return r.size() > title.size() && r.ends_with(" " + title); };
+  const auto titleClip = [&](const std::string& r) { return r.rfind(folder + "/s0001.mp3 0.000 2.407", 0) == 0; };
+
+  // The book is the last one read, so the list has it: shown with its title, which is spoken.
+  const auto first = rig.run("wait 2\nF2\nwait 6\nEnter\nwait 2\n", folder);
+  const auto* listed = first.find("highlight", 2, isTitle);
+  ASSERT_NE(listed, nullptr) << first.text();
+  EXPECT_NE(first.find("clip", listed->t, titleClip), nullptr) << first.text();
+  const auto* opened = first.find("mode", "1", listed->t);
+  ASSERT_NE(opened, nullptr) << first.text();
+  EXPECT_TRUE(fncShows(first, folder + "/ncc.html", opened->t)) << first.text();
+  const std::string list = fncSavedList(rig);
+  EXPECT_EQ(list.find("<Jerry>"), std::string::npos) << list;
+
+  // After a restart with another book, only the saved list brings it back (it is at no drive's
+  // root): entry 3 of 3, spoken and opened.
+  const auto second = rig.run("wait 2\nF2\nwait 5\nRight\nwait 5\nRight\nwait 5\nEnter\nwait 2\n", a);
+  const auto* count = second.find("say", "bok_booksinlist", 2);
+  ASSERT_NE(count, nullptr) << second.text();
+  EXPECT_NE(second.find("say", "UC_51", count->t), nullptr) << second.text();
+  const auto* again = second.find("highlight", count->t, isTitle);
+  ASSERT_NE(again, nullptr) << second.text();
+  EXPECT_EQ(again->rest.rfind("book3 ", 0), 0u) << second.text();
+  EXPECT_NE(second.find("clip", again->t, titleClip), nullptr) << second.text();
+  const auto* reopened = second.find("mode", "1", again->t);
+  ASSERT_NE(reopened, nullptr) << second.text();
+  EXPECT_TRUE(fncShows(second, folder + "/ncc.html", reopened->t)) << second.text();
 }
 
 TEST(ModesScenario, F9SpeaksTheInformationAndEscapeReturns) {
