@@ -37,6 +37,7 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput, private iDia
   void subIdle(std::chrono::milliseconds timeout) override;
   void subShowAddress(const std::string& isAddress) override;
   void subShowHighlight(const std::string& isId, const std::string& isText) override;
+  void subShowFocus(int32_t ilLink, const std::string& isText) override;
   void subShowCaption(const std::string& isCaption) override;
   void subShowLabel(const std::string& isName, const std::string& isText) override;
   void subShowEnabled(eSwitchable ienControl, bool ibolEnabled) override;

@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "platform/view/ViewGeometry.h"
-#include "shell/window/MenuTable.h"
+#include "shell/MenuTable.h"
 
 namespace lyn {
 

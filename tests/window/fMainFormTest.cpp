@@ -13,7 +13,7 @@
 
 #include "platform/view/ViewGeometry.h"
 #include "shell/window/LanguageFont.h"
-#include "shell/window/MenuTable.h"
+#include "shell/MenuTable.h"
 
 namespace lyn {
 namespace {
