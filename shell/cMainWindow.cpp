@@ -428,7 +428,8 @@ bool cMainWindow::fncbMenuItemEnabled(const std::string& isName) const {
 }
 
 void cMainWindow::subMenuSelect(const std::string& isName, bool ibolEnabled) {
-  if (mApp.bolScreenReaderMode) return;
+  // Only inside the loop: a pointer resting on the menu bar opens nothing and says nothing.
+  if (mApp.bolScreenReaderMode || !mApp.bolInMenu) return;
   std::vector<PromptItem> keys;
   if (const cMenuEntry* menu = fncMenuNamed(isName)) {
     keys.push_back(std::string(menu->sTitleKey));

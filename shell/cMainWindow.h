@@ -77,8 +77,8 @@ class cMainWindow final : public iMainWindow {
   // (moving from one menu to the next stays inside it): the book pauses while the menus are open
   // and resumes after them, and "gen_menubar" and the mode's caption are spoken on the way.
   void subMenuLoop(bool ibolEntered);
-  // A menu title ("mnuFile") or item ("mnuFind") was highlighted: spoken unless screen-reader
-  // mode is on; a disabled item is spoken as disabled.
+  // A menu title ("mnuFile") or item ("mnuFind") was highlighted inside the menu loop: spoken
+  // unless screen-reader mode is on; a disabled item is spoken as disabled.
   void subMenuSelect(const std::string& isName, bool ibolEnabled);
   // A menu item was chosen: ends the menu loop when it is still on, then posts the item's
   // message; "mnuScreenreadermode" toggles screen-reader mode.
