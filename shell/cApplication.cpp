@@ -358,6 +358,18 @@ void cApplication::subLinkPressed(const std::string& isHref, const std::string& 
   if (mCurrent && fncOpenDialog().empty()) mCurrent->subClickedOn(isHref, isParentId);
 }
 
+void cApplication::subMenuLoop(bool ibolEntered) {
+  if (mWindow) mWindow->subMenuLoop(ibolEntered);
+}
+
+void cApplication::subMenuSelect(const std::string& isName, bool ibolEnabled) {
+  if (mWindow) mWindow->subMenuSelect(isName, ibolEnabled);
+}
+
+void cApplication::subMenuItem(const std::string& isName) {
+  if (mWindow && fncOpenDialog().empty()) mWindow->subMenuItem(isName);
+}
+
 // --- what the front end is told ------------------------------------------------------------------
 
 void cApplication::evPromptStarted(std::string_view key) { mFrontEnd.subShowPrompt(std::string(key)); }

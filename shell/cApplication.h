@@ -112,6 +112,11 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   // A mouse button went down on a link of the document: its href (escapes decoded) and the id
   // of its parent element.
   void subLinkPressed(const std::string& isHref, const std::string& isParentId);
+  // The menus (cMainWindow): the first menu opened (true) or the last one closed (false); a
+  // title or item highlighted; an item chosen ("mnuFind").
+  void subMenuLoop(bool ibolEntered);
+  void subMenuSelect(const std::string& isName, bool ibolEnabled);
+  void subMenuItem(const std::string& isName);
 
   // --- state, for front ends and tests ---
   double fncdProgramTime() const;

@@ -13,6 +13,7 @@
 #include "platform/files/cPathResolver.h"
 #include "prompts/cPromptHandler.h"
 #include "shell/KeyTables.h"
+#include "shell/MenuTable.h"
 #include "shell/ModuleServices.h"
 #include "shell/cApplicationState.h"
 #include "shell/iFrontEnd.h"
@@ -374,10 +375,96 @@ void cMainWindow::subTab(bool ibolBack) {
   // Past either end the focus wraps round.
   if (!next) next = ibolBack ? links.back() : links.front();
   mlFocused = next;
-  mView.subShowFocus(mDocument.fncText(*next));
+  mView.subShowFocus(*fncFocusedLink(), mDocument.fncText(*next));
 }
 
 std::string cMainWindow::fncFocusedId() const { return mlFocused ? mDocument.fncId(*mlFocused) : std::string(); }
+
+std::optional<int32_t> cMainWindow::fncFocusedLink() const {
+  if (!mlFocused) return std::nullopt;
+  const auto& links = mDocument.fncLinks();
+  for (size_t i = 0; i < links.size(); ++i)
+    if (links[i] == *mlFocused) return static_cast<int32_t>(i);
+  return std::nullopt;
+}
+
+// --- the menus -----------------------------------------------------------------------------------
+
+void cMainWindow::subMenuLoop(bool ibolEntered) {
+  if (ibolEntered) {
+    if (mApp.bolInMenu) return;
+    mApp.bolInMenu = true;
+    mApp.bolPlayingBeforeMenu = mBookPlayer.mlCurrentAudioState == 1;
+    if (mBookPlayer.mbAudioFileLoaded) mBookPlayer.fncbPause();
+    subShowStartPicture(true);
+    if (!mApp.bolScreenReaderMode) {
+      mPrompts.subAddAudioPrompts(10, false, false, false, {"gen_menubar"});
+      mPrompts.subPlayNextPrompt();
+    }
+    return;
+  }
+  subExitMenuLoop(true);
+}
+
+void cMainWindow::subExitMenuLoop(bool ibolCaption) {
+  if (!mApp.bolInMenu) return;
+  mApp.bolInMenu = false;
+  mPrompts.subclearQue();
+  if (ibolCaption && mBookPlayer.mlCurrentAudioState != 1) {
+    static constexpr const char* kCaptions[] = {"cap_reading", "cap_help", "cap_bookshelf", "cap_bookinfo"};
+    const auto mode = static_cast<int32_t>(mApp.currentModeNumber);
+    if (mode >= 1 && mode <= 4) {
+      mPrompts.subAddAudioPrompts(10, false, false, false, {kCaptions[mode - 1]});
+      mPrompts.subPlayNextPrompt();
+    }
+  }
+  if (mApp.bolPlayingBeforeMenu) mApp.queue().subAddMessage("START", std::string("userinvoke"));
+}
+
+bool cMainWindow::fncbMenuItemEnabled(const std::string& isName) const {
+  for (eSwitchable control : {eSwitchable::mnuGotoPage, eSwitchable::mnuBookInfo, eSwitchable::mnuExtendedSearch})
+    if (isName == fncSwitchableName(control)) return fncbEnabled(control);
+  return true;
+}
+
+void cMainWindow::subMenuSelect(const std::string& isName, bool ibolEnabled) {
+  // Only inside the loop: a pointer resting on the menu bar opens nothing and says nothing.
+  if (mApp.bolScreenReaderMode || !mApp.bolInMenu) return;
+  std::vector<PromptItem> keys;
+  if (const cMenuEntry* menu = fncMenuNamed(isName)) {
+    keys.push_back(std::string(menu->sTitleKey));
+  } else if (const cMenuItemEntry* item = fncMenuItemNamed(isName)) {
+    keys.push_back(std::string(item->sLabelKey));
+    if (!item->sKeyNameKey.empty()) keys.push_back(std::string(item->sKeyNameKey));
+    if (!ibolEnabled) keys.push_back(std::string("gen_disabled"));
+  } else {
+    return;  // no item of ours
+  }
+  mPrompts.subAddAudioPrompts(10, false, false, false, keys);
+  mPrompts.subPlayNextPrompt();
+}
+
+void cMainWindow::subMenuItem(const std::string& isName) {
+  const cMenuItemEntry* item = fncMenuItemNamed(isName);
+  if (!item) return;
+  // Choosing closes the menus: the loop ends before the item acts (the item speaks for itself, so
+  // no caption), and a book resumed on the way out is stopped again by "Stop".
+  subExitMenuLoop(false);
+  if (isName == kScreenReaderItem) {
+    mApp.bolScreenReaderMode = !mApp.bolScreenReaderMode;
+    mPrompts.subAddAudioPrompts(10, false, false, false, {mApp.bolScreenReaderMode ? "gen_on" : "gen_off"});
+    fncUpdateUserInterface();
+    return;
+  }
+  // A disabled item can be highlighted but not chosen.
+  if (!fncbMenuItemEnabled(isName)) return;
+  if (isName == kCloseWindowItem) {
+    if (!mApp.bolQuit) mApp.queue().subAddMessage("QUIT");
+    return;
+  }
+  if (item->lArgument != 0) mApp.queue().subAddMessage(std::string(item->sMessage), item->lArgument);
+  else mApp.queue().subAddMessage(std::string(item->sMessage));
+}
 
 // --- the timer -----------------------------------------------------------------------------------
 

@@ -73,6 +73,19 @@ class cMainWindow final : public iMainWindow {
   // The two unit buttons: mouse down and up track like the arrows.
   void subUnitButton(int32_t ilArrow, bool ibolDown);
 
+  // The menus. The loop is entered when the first menu opens and left when the last one closes
+  // (moving from one menu to the next stays inside it): the book pauses while the menus are open
+  // and resumes after them, and "gen_menubar" and the mode's caption are spoken on the way.
+  void subMenuLoop(bool ibolEntered);
+  // A menu title ("mnuFile") or item ("mnuFind") was highlighted inside the menu loop: spoken
+  // unless screen-reader mode is on; a disabled item is spoken as disabled.
+  void subMenuSelect(const std::string& isName, bool ibolEnabled);
+  // A menu item was chosen: ends the menu loop when it is still on, then posts the item's
+  // message; "mnuScreenreadermode" toggles screen-reader mode.
+  void subMenuItem(const std::string& isName);
+  // Whether a menu item is enabled as far as the window's switchable controls go.
+  bool fncbMenuItemEnabled(const std::string& isName) const;
+
   // The 10-ms tick: key-hold tick, both players' polls, and every 50th tick "CONTROLTIMER" with
   // the Start button's blinking. Also writes a caption whose second has come.
   void subTimerTick(cPositionCheckTimer& timer);
@@ -87,6 +100,8 @@ class cMainWindow final : public iMainWindow {
   cKeyTracker& fncKeyTracker() { return mKeys; }
   // The id of the element that has the focus ("" for none).
   std::string fncFocusedId() const;
+  // The link that has the focus, as its place among the document's links; nothing for none.
+  std::optional<int32_t> fncFocusedLink() const;
 
  private:
   iMode* fncMode();
@@ -94,6 +109,8 @@ class cMainWindow final : public iMainWindow {
   void subBlink();
   void subEnter();
   void subTab(bool ibolBack);
+  // Leaves the menu loop; the mode's caption is spoken only when no item was chosen.
+  void subExitMenuLoop(bool ibolCaption);
   std::string fncResolve(const std::string& isDocument) const;
   void subLoadDocument(const std::string& isDocumentPart);
   void subWriteCaption();

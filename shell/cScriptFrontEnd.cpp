@@ -180,6 +180,18 @@ bool cScriptFrontEnd::fncbRun(cApplication& app, const std::string& line) {
     app.subPost(name, arg(a1), arg(a2));
     return true;
   }
+  if (verb == "menu") {
+    // What the window's menus do: open, move the highlight, choose, close.
+    std::string what, name, extra;
+    words >> what >> name >> extra;
+    if (!extra.empty()) return complain("unknown menu command");
+    if (what == "open" && name.empty()) app.subMenuLoop(true);
+    else if (what == "close" && name.empty()) app.subMenuLoop(false);
+    else if (what == "select" && !name.empty()) app.subMenuSelect(name, app.window().fncbMenuItemEnabled(name));
+    else if (what == "choose" && !name.empty()) app.subMenuItem(name);
+    else return complain("menu needs open, close, select NAME or choose NAME");
+    return true;
+  }
   const auto key = fncKeyByName(verb);
   std::string extra;
   if (!key || (words >> extra)) return complain("unknown command");
@@ -192,7 +204,7 @@ void cScriptFrontEnd::subShowAddress(const std::string& a) { subLine("show " + a
 void cScriptFrontEnd::subShowHighlight(const std::string& id, const std::string& text) {
   subLine("highlight " + id + " " + text);
 }
-void cScriptFrontEnd::subShowFocus(const std::string& text) { subLine("focus " + text); }
+void cScriptFrontEnd::subShowFocus(int32_t, const std::string& text) { subLine("focus " + text); }
 void cScriptFrontEnd::subShowCaption(const std::string& c) { subLine("caption " + c); }
 void cScriptFrontEnd::subShowLabel(const std::string& n, const std::string& t) {
   subLine("label " + n + " " + t);

@@ -28,7 +28,7 @@ class cScriptFrontEnd final : public iFrontEnd {
 
   void subShowAddress(const std::string& isAddress) override;
   void subShowHighlight(const std::string& isId, const std::string& isText) override;
-  void subShowFocus(const std::string& isText) override;
+  void subShowFocus(int32_t ilLink, const std::string& isText) override;
   void subShowCaption(const std::string& isCaption) override;
   void subShowLabel(const std::string& isName, const std::string& isText) override;
   void subShowEnabled(eSwitchable ienControl, bool ibolEnabled) override;

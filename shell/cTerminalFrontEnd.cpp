@@ -155,7 +155,7 @@ void cTerminalFrontEnd::subIdle(std::chrono::milliseconds timeout) {
 }
 
 void cTerminalFrontEnd::subShowHighlight(const std::string&, const std::string& text) { subLine(text); }
-void cTerminalFrontEnd::subShowFocus(const std::string& text) { subLine("Link: " + text); }
+void cTerminalFrontEnd::subShowFocus(int32_t, const std::string& text) { subLine("Link: " + text); }
 void cTerminalFrontEnd::subShowCaption(const std::string& caption) { subLine(caption); }
 void cTerminalFrontEnd::subShowLabel(const std::string& name, const std::string& text) { mLabels[name] = text; }
 void cTerminalFrontEnd::subShowPlayerState(const std::string& state) { msState = state; }

@@ -33,7 +33,7 @@ class cTerminalFrontEnd final : public iFrontEnd {
   void subIdle(std::chrono::milliseconds timeout) override;
 
   void subShowHighlight(const std::string& isId, const std::string& isText) override;
-  void subShowFocus(const std::string& isText) override;
+  void subShowFocus(int32_t ilLink, const std::string& isText) override;
   void subShowCaption(const std::string& isCaption) override;
   void subShowLabel(const std::string& isName, const std::string& isText) override;
   void subShowPlayerState(const std::string& isState) override;

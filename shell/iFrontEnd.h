@@ -36,8 +36,9 @@ class iFrontEnd {
   virtual void subShowHighlight(const std::string& isId, const std::string& isText) {
     (void)isId, (void)isText;
   }
-  // The keyboard focus moved to a link (Tab): its text.
-  virtual void subShowFocus(const std::string& isText) { (void)isText; }
+  // The keyboard focus moved to a link (Tab): its place among the document's links (links are
+  // the "a" elements with an href, in document order, from 0) and its text.
+  virtual void subShowFocus(int32_t ilLink, const std::string& isText) { (void)ilLink, (void)isText; }
   virtual void subShowCaption(const std::string& isCaption) { (void)isCaption; }
   // A status label changed: laNavigationText, laPhraseCount, laBookmarkCount, laCurrRate,
   // laCurrVolume.

@@ -291,6 +291,24 @@ void cTextBrowserView::subTabRound(bool ibolForward) {
   subSelect(ibolForward ? *links.front() : *links.back());
 }
 
+bool cTextBrowserView::fncbFocusLink(int32_t ilLink) {
+  if (ilLink < 0) return false;
+  int32_t seen = 0;
+  for (const auto& element : mMarked.aElements) {
+    if (element.sHref.empty() || seen++ != ilLink) continue;
+    if (element.lStart >= 0 && element.lEnd > element.lStart) {
+      subSelect(element);
+    } else {
+      // A link without text (a picture) has no range to select; the old selection goes.
+      QTextCursor caret = textCursor();
+      caret.clearSelection();
+      setTextCursor(caret);
+    }
+    return true;
+  }
+  return false;
+}
+
 bool cTextBrowserView::focusNextPrevChild(bool next) {
   // Tab never leaves the view: it moves among the links and wraps at either end.
   const auto links = fncLinks();

@@ -36,6 +36,7 @@ class cTextBrowserView : public QTextBrowser, public iHtmlView {
   bool fncbHasActiveElement() const override;
   std::optional<cLinkHit> fncFocusedLink() const override;
   void subTabRound(bool ibolForward) override;
+  bool fncbFocusLink(int32_t ilLink) override;
   void subFocus() override;
 
   // For tests and the window: how many times a document was read and laid out, the range of an

@@ -84,6 +84,10 @@ class iHtmlView {
   // caret is on no link.
   virtual std::optional<cLinkHit> fncFocusedLink() const = 0;
   virtual void subTabRound(bool ibolForward) = 0;
+  // Puts the focus on the link at this place among the document's links ("a" elements with a
+  // non-empty href, in document order, from 0), as the application's model of the document
+  // counts them. False, and nothing changed, when there is no such link.
+  virtual bool fncbFocusLink(int32_t ilLink) = 0;
 
   // Gives the keyboard focus to the view.
   virtual void subFocus() = 0;

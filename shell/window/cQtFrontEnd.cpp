@@ -12,7 +12,7 @@
 #include "shell/ModuleServices.h"
 #include "shell/cApplication.h"
 #include "shell/window/LanguageFont.h"
-#include "shell/window/MenuTable.h"
+#include "shell/MenuTable.h"
 
 namespace lyn {
 
@@ -113,6 +113,11 @@ void cQtFrontEnd::subShowHighlight(const std::string& isId, const std::string&) 
   mForm->view().fncbHighlight(isId);
 }
 
+void cQtFrontEnd::subShowFocus(int32_t ilLink, const std::string&) {
+  // The application's model of the document chose the link; the view shows the same one.
+  mForm->view().fncbFocusLink(ilLink);
+}
+
 void cQtFrontEnd::subShowCaption(const std::string& isCaption) { mForm->subSetCaption(isCaption); }
 
 void cQtFrontEnd::subShowLabel(const std::string& isName, const std::string& isText) {
@@ -199,24 +204,15 @@ void cQtFrontEnd::subUnitButton(eControl ienButton, bool ibolDown) {
 }
 
 void cQtFrontEnd::subMenuItem(const std::string& isName) {
-  if (!mApp) return;
-  for (const cMenuEntry& menu : kMenus) {
-    for (size_t i = 0; i < menu.lItemCount; ++i) {
-      const cMenuItemEntry& item = menu.aItems[i];
-      if (item.sName != isName || item.sMessage.empty()) continue;
-      if (item.lArgument != 0) mApp->subPost(std::string(item.sMessage), item.lArgument);
-      else mApp->subPost(std::string(item.sMessage));
-      return;
-    }
-  }
+  if (mApp) mApp->subMenuItem(isName);
 }
 
-void cQtFrontEnd::subMenuLoop(bool) {
-  // The spoken menu loop (pause, "gen_menubar", resume) belongs to the application's logic.
+void cQtFrontEnd::subMenuLoop(bool ibolEntered) {
+  if (mApp) mApp->subMenuLoop(ibolEntered);
 }
 
-void cQtFrontEnd::subMenuSelect(const std::string&, bool) {
-  // Speaking the highlighted item belongs to the application's logic as well.
+void cQtFrontEnd::subMenuSelect(const std::string& isName, bool ibolEnabled) {
+  if (mApp) mApp->subMenuSelect(isName, ibolEnabled);
 }
 
 void cQtFrontEnd::subCloseRequested() {

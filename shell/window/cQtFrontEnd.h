@@ -31,12 +31,19 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput, private iDia
   // the window through it.
   using tTurnHook = std::function<bool(cApplication& app, int64_t ilTurn)>;
   void subSetTurnHook(tTurnHook iHook) { mTurnHook = std::move(iHook); }
+  // Told the key of every prompt clip as it starts (the window shows none; tests listen).
+  using tPromptHook = std::function<void(const std::string& isKey)>;
+  void subSetPromptHook(tPromptHook iHook) { mPromptHook = std::move(iHook); }
 
   // --- iFrontEnd ---
   bool fncbTurn(cApplication& app) override;
   void subIdle(std::chrono::milliseconds timeout) override;
   void subShowAddress(const std::string& isAddress) override;
   void subShowHighlight(const std::string& isId, const std::string& isText) override;
+  void subShowFocus(int32_t ilLink, const std::string& isText) override;
+  void subShowPrompt(const std::string& isKey) override {
+    if (mPromptHook) mPromptHook(isKey);
+  }
   void subShowCaption(const std::string& isCaption) override;
   void subShowLabel(const std::string& isName, const std::string& isText) override;
   void subShowEnabled(eSwitchable ienControl, bool ibolEnabled) override;
@@ -78,6 +85,7 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput, private iDia
   std::string msSheet;
   bool mbTextsSet = false;
   tTurnHook mTurnHook;
+  tPromptHook mPromptHook;
   int64_t mlTurns = 0;
 };
 

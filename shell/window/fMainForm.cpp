@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "platform/view/ViewGeometry.h"
-#include "shell/window/MenuTable.h"
+#include "shell/MenuTable.h"
 
 namespace lyn {
 
@@ -129,10 +129,12 @@ void fMainForm::subBuildMenus() {
     menuBar()->addMenu(raw);
     mMenus[menu->title().toStdString()] = raw;
     mActionNames[raw->menuAction()] = menu->title().toStdString();
-    connect(raw, &QMenu::aboutToShow, this, [this] {
+    connect(raw, &QMenu::aboutToShow, this, [this, raw] {
       if (mlOpenPopups++ == 0 && !mbInMenu) {
         mbInMenu = true;
         mInput.subMenuLoop(true);
+        // The menu bar highlights the title before the popup opens: report it again inside the loop.
+        mInput.subMenuSelect(mActionNames[raw->menuAction()], true);
       }
     });
     connect(raw, &QMenu::aboutToHide, this, [this] {

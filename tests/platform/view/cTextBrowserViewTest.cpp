@@ -218,6 +218,26 @@ TEST_F(TextBrowserView, TabMovesAmongTheLinksAndWrapsAtBothEnds) {
   EXPECT_TRUE(view->hasFocus() || !view->isActiveWindow());
 }
 
+TEST_F(TextBrowserView, TheLinkTheApplicationChoseIsShownByItsPlaceAmongTheLinks) {
+  fncWrite(folder / "links.html",
+           "<html><body><p><a href=\"a.smil#1\">One</a> <a href=\"\">no address</a> "
+           "<a href=\"b.smil#2\"><img src=\"pic.png\"/></a> <a name=\"anchor\">anchor</a> "
+           "<a href=\"c.smil#3\">Three</a></p></body></html>");
+  ASSERT_TRUE(view->fncbShow(path("links.html")));
+  // Links are the anchors with an address, pictures included: "Three" is the third.
+  ASSERT_TRUE(view->fncbFocusLink(2));
+  EXPECT_EQ(view->textCursor().selectedText().toStdString(), "Three");
+  ASSERT_TRUE(view->fncFocusedLink());
+  EXPECT_EQ(view->fncFocusedLink()->sHref, "c.smil#3");
+  ASSERT_TRUE(view->fncbFocusLink(0));
+  EXPECT_EQ(view->textCursor().selectedText().toStdString(), "One");
+  // A picture link has no text to select; the old selection goes.
+  ASSERT_TRUE(view->fncbFocusLink(1));
+  EXPECT_FALSE(view->textCursor().hasSelection());
+  EXPECT_FALSE(view->fncbFocusLink(3));
+  EXPECT_FALSE(view->fncbFocusLink(-1));
+}
+
 TEST_F(TextBrowserView, TheHighlightedLinkIsTheOneEnterActsOn) {
   ASSERT_TRUE(view->fncbShow(path("chap.html")));
   ASSERT_TRUE(view->fncbHighlight("s1"));

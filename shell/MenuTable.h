@@ -1,6 +1,7 @@
 #pragma once
 // The main window's menus: six menus, their items in order (separators count as positions), the
-// prompt keys of their labels and key names, and the message each item posts.
+// prompt keys of their labels and key names, and the message each item posts. Data shared by the
+// window, which builds its menu bar from it, and the application, which speaks and runs the items.
 
 #include <array>
 #include <cstdint>
@@ -67,5 +68,21 @@ inline constexpr std::array<cMenuEntry, 6> kMenus{{
      {{{"mnuHelpforLYN", "item_help", "key_f1", "HELP"},
        {"mnuAboutLYN", "item_about", "", "ABOUT"}}}},
 }};
+
+// The menu with this name ("mnuFile"); nothing for another name.
+constexpr const cMenuEntry* fncMenuNamed(std::string_view isName) {
+  for (const cMenuEntry& menu : kMenus)
+    if (menu.sName == isName) return &menu;
+  return nullptr;
+}
+
+// The item with this name ("mnuFind"); nothing for a menu title, a separator or another name.
+constexpr const cMenuItemEntry* fncMenuItemNamed(std::string_view isName) {
+  if (isName.empty()) return nullptr;
+  for (const cMenuEntry& menu : kMenus)
+    for (size_t i = 0; i < menu.lItemCount; ++i)
+      if (menu.aItems[i].sName == isName) return &menu.aItems[i];
+  return nullptr;
+}
 
 }  // namespace lyn
