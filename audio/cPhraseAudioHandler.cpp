@@ -29,9 +29,10 @@ std::unique_ptr<PhraseAudioHandler> cPhraseAudioHandler::fncCreate(eAudioRole ro
   return std::make_unique<cPhraseAudioHandler>(role, std::move(sink));
 }
 
-cPhraseAudioHandler::cPhraseAudioHandler(eAudioRole role, std::unique_ptr<iAudioSink> sink)
+cPhraseAudioHandler::cPhraseAudioHandler(eAudioRole role, std::unique_ptr<iAudioSink> sink,
+                                         cSoundDeviceNotice* notice)
     : mRole(role),
-      mEngine(std::make_unique<cAudioEngine>(std::move(sink), role == eAudioRole::Book)) {}
+      mEngine(std::make_unique<cAudioEngine>(std::move(sink), role == eAudioRole::Book, notice)) {}
 
 cPhraseAudioHandler::~cPhraseAudioHandler() = default;
 

@@ -24,6 +24,7 @@
 namespace lyn {
 
 class cAudioEngine;
+class cSoundDeviceNotice;
 class cVirtualClock;
 class iAudioSink;
 
@@ -34,7 +35,8 @@ class cPhraseAudioHandler final : public PhraseAudioHandler {
   static std::unique_ptr<PhraseAudioHandler> fncCreate(eAudioRole role,
                                                        cVirtualClock* clock = nullptr);
   // The control on a sink of the caller's choice.
-  cPhraseAudioHandler(eAudioRole role, std::unique_ptr<iAudioSink> sink);
+  // `notice` (borrowed, may be null): the program's one "no sound device" warning.
+  cPhraseAudioHandler(eAudioRole role, std::unique_ptr<iAudioSink> sink, cSoundDeviceNotice* notice = nullptr);
   ~cPhraseAudioHandler() override;
 
   bool OpenFile(const std::string& isFileName) override;

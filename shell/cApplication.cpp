@@ -24,8 +24,10 @@
 #include "modes/cModeServices.h"
 #include "modes/iMode.h"
 #include "platform/audio/AudioSinks.h"
+#include "platform/audio/cSoundDeviceNotice.h"
 #include "platform/audio/cVirtualClock.h"
 #include "platform/drives/cDrives.h"
+#include "platform/files/cPathResolver.h"
 #include "shell/KeyTables.h"
 #include "shell/ModuleServices.h"
 #include "shell/cDispatcher.h"
@@ -41,6 +43,14 @@ namespace lyn {
 namespace {
 
 constexpr std::chrono::milliseconds kTick{10};
+
+// A folder given on the command line, independent of the current folder; "" stays "".
+std::string fncAbsoluteFolder(const std::string& isFolder) {
+  if (isFolder.empty()) return {};
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(isFolder, ec);
+  return ec ? isFolder : absolute.lexically_normal().string();
+}
 
 std::string fncRelativeTo(const std::string& path, const std::string& folder) {
   if (!folder.empty() && path.rfind(folder, 0) == 0) return path.substr(folder.size());
@@ -96,7 +106,9 @@ void cApplication::subSetCurrentMode(eModeNumber ienMode) {
 
 bool cApplication::fncbStartUp() {
   // 1. One copy only (front ends that run many copies at once, such as tests, give no check).
-  if (mOptions.singleInstance && !mOptions.singleInstance->fncbClaim(mOptions.sBook)) return false;
+  // The running copy has a current folder of its own, so it gets the book as a whole path.
+  if (mOptions.singleInstance && !mOptions.singleInstance->fncbClaim(fncAbsoluteFolder(mOptions.sBook)))
+    return false;
   // 2. The components this build uses.
   if (mOptions.bolCheckPrerequisites) {
     const auto failures = fncPrerequisiteFailures(fncComponentVersions());
@@ -136,7 +148,7 @@ bool cApplication::fncbStartUp() {
   mServices = std::make_unique<cModeServices>(
       cModeServices{*mApp, *mPrompts, *mBookPlayer, *mSpeed, *mDisk, *mWindow, *this});
   mDispatcher = std::make_unique<cDispatcher>(cDispatcherParts{
-      *mApp, *mPrompts, *mBookPlayer, *mPromptPlayer, *mSpeed, *mDisk, *mWindow, *this, modes});
+      *mApp, *mPrompts, *mBookPlayer, *mPromptPlayer, *mSpeed, *mDisk, *mWindow, *this, modes, *this});
   mApp->queue().subSetDispatcher(mDispatcher.get());
   mApp->queue().subSetPromptPlayer(mPrompts.get());
   // 14 (the prompt handler takes both players at once).
@@ -149,7 +161,7 @@ bool cApplication::fncbStartUp() {
   // 8. The reading mode is current.
   subSetCurrentMode(eModeNumber::Reading);
   if (!mOptions.sBook.empty()) {
-    const std::string book = std::filesystem::absolute(mOptions.sBook).lexically_normal().string();
+    const std::string book = fncAbsoluteFolder(mOptions.sBook);
     mApp->registry().subWriteValue("last book read", book, eRegistryRoot::CurrentUser, kKeyMisc);
   }
   // The drives as they are now: later changes are told against this scan.
@@ -178,8 +190,9 @@ void cApplication::subBuildPlayers(bool ibolPrompts) {
   const AudioChoice choice = mOptions.sAudio.empty() ? fncAudioChoiceFromEnvironment()
                                                      : fncParseAudioChoice(mOptions.sAudio);
   auto bookSink = mOptions.bookSink ? std::move(mOptions.bookSink) : fncMakeAudioSink(choice, "", clock);
+  mSoundNotice = std::make_unique<cSoundDeviceNotice>(std::cerr);
   auto bookControl = std::make_unique<cObservedControl>(
-      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(bookSink)),
+      std::make_unique<cPhraseAudioHandler>(eAudioRole::Book, std::move(bookSink), mSoundNotice.get()),
       [this] { subReportPlay(); },
       // The speed can change only while the book's file goes through the speed stage.
       [this](bool speedStage) { mApp->bolSpeedChangeAvailable = speedStage; });
@@ -192,7 +205,7 @@ void cApplication::subBuildPlayers(bool ibolPrompts) {
                                          ? AudioChoice{AudioChoice::eKind::Null, {}}
                                          : choice;
     mPromptPlayer = std::make_unique<cAudioPlaybackSystem>(std::make_unique<cPhraseAudioHandler>(
-        eAudioRole::Prompt, fncMakeAudioSink(promptChoice, ".prompts", clock)));
+        eAudioRole::Prompt, fncMakeAudioSink(promptChoice, ".prompts", clock), mSoundNotice.get()));
     mTimer->subAttach(*mPromptPlayer);
   }
   mDrives = mOptions.drives ? std::move(mOptions.drives) : std::make_unique<cDrives>();
@@ -289,7 +302,44 @@ void cApplication::subShutDown() {
   mApp->queue().subclearQue();
   mCurrent = nullptr;
   for (auto& mode : mModes) mode.reset();
+  mbStarted = false;
   mFrontEnd.subExit();
+}
+
+void cApplication::subSaveForSleep() {
+  if (!mbStarted) return;
+  mBookPlayer->fncbPause();
+  mPromptPlayer->fncbPause();
+  // Through the queue as well, so that the window shows the Start picture again.
+  mApp->queue().subAddMessage("STOP");
+  mWindow->subFlushCaption();
+  iMode& reading = fncMode(eModeNumber::Reading);
+  mApp->fncSaveSettingsAtShutdown(mBookPlayer->plVolume(), mSpeed->Speed(), reading.pBolNccMode,
+                                  fncLoadWindowPlacement(mApp->registry()));
+  // The place goes to the bookmark file as on unloading, but the book stays loaded.
+  if (auto* book = dynamic_cast<cBookBrowser*>(&reading); book && book->fncbBookLoaded()) book->subSaveBookmarks();
+}
+
+void cApplication::subEndSession() {
+  if (!mbStarted) return;
+  subSaveForSleep();
+  mApp->bolQuit = true;
+}
+
+void cApplication::subOpenBook(const std::string& isFolder) {
+  if (!mbStarted || isFolder.empty()) return;
+  mApp->queue().subAddMessage("OPENBOOK", fncAbsoluteFolder(isFolder));
+}
+
+bool cApplication::fncLoadBook(const std::string& folder, const std::string& nccFile) {
+  auto* reading = dynamic_cast<cBookBrowser*>(&fncMode(eModeNumber::Reading));
+  if (!reading) return false;
+  const std::filesystem::path root(folder);
+  const bool hasNcc = nccFile.empty() ? fncResolvePathIgnoringCase(root / "ncc.html") ||
+                                            fncResolvePathIgnoringCase(root / "ncc.htm")
+                                      : fncResolvePathIgnoringCase(root / nccFile).has_value();
+  if (!hasNcc) return false;
+  return reading->fncLoadBook(folder, nccFile.empty() ? std::nullopt : std::optional(nccFile));
 }
 
 // --- input ---------------------------------------------------------------------------------------
@@ -456,6 +506,10 @@ bool cApplication::fncShowDialog(const std::string& isCaption, const std::string
   mWindow->fncUpdateUserInterface();
   mFrontEnd.subDialogClosed("quit", dialog.fncbAnswer() ? "yes" : "no");
   return dialog.fncbAnswer();
+}
+
+std::optional<std::string> cApplication::fncShowFileOpen() {
+  return mFrontEnd.fncShowFileOpen("ncc.html");
 }
 
 void cApplication::subShowAbout() {

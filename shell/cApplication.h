@@ -12,6 +12,9 @@
 //
 // Signals: SIGTERM, SIGHUP and SIGINT end the program the normal way, saving everything; an
 // open dialog closes without resuming the book. SIGPIPE is ignored.
+//
+// The desktop's session and power events arrive through subSaveForSleep and subEndSession:
+// both save at once, since the machine may sleep or the session end before another turn.
 
 #include <cstdint>
 #include <filesystem>
@@ -19,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "modes/iBookOpener.h"
 #include "modes/iDialogs.h"
 #include "platform/audio/iAudioSink.h"
 #include "platform/drives/iDrives.h"
@@ -38,6 +42,7 @@ class cPlaybackSpeedLink;
 class cPositionCheckTimer;
 class cQuitDialog;
 class cSignalPipe;
+class cSoundDeviceNotice;
 class cTextEntryDialog;
 class cVariControl;
 class cVirtualClock;
@@ -82,7 +87,7 @@ struct cPlaybackParts {
   cVariControl& speed;
 };
 
-class cApplication final : public iDialogs, private iModeSet, private iPromptListener {
+class cApplication final : public iDialogs, private iModeSet, private iPromptListener, private iBookOpener {
  public:
   cApplication(cApplicationOptions options, iFrontEnd& frontEnd);
   ~cApplication() override;
@@ -105,6 +110,15 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   void subPost(const std::string& isName, Variant arg1 = {}, Variant arg2 = {});
   // The window's close request: asks for confirmation ("QUIT") unless quitting already.
   void subCloseWindow();
+  // The machine is about to sleep: pauses both players and saves the settings and the reading
+  // position as shutdown does, but keeps running with the book loaded, to resume after waking.
+  void subSaveForSleep();
+  // The session ends (log-off, shut-down): the same saves now, then the program ends at its
+  // next turn as after a confirmed quit.
+  void subEndSession();
+  // A book folder handed over by a second copy of the program: "OPENBOOK" opens it as if it
+  // had been chosen on the bookshelf. A relative folder is taken from the current folder.
+  void subOpenBook(const std::string& isFolder);
   // A unit button pressed (true) or released (false): 37 or 39.
   void subUnitButton(int32_t ilArrow, bool ibolDown);
   // A button clicked, by its name ("cbStart"); the unit buttons go through subUnitButton.
@@ -140,7 +154,7 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   bool fncShowDialog(const std::string& isCaption, const std::string& isText,
                      const std::vector<std::string>& isPromptKeys) override;
   void subShowAbout() override;
-  std::optional<std::string> fncShowFileOpen() override { return std::nullopt; }
+  std::optional<std::string> fncShowFileOpen() override;
 
  private:
   // iModeSet
@@ -150,6 +164,9 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   std::unique_ptr<iMode> fncCreateMode(eModeNumber ienMode);
   // iPromptListener
   void evPromptStarted(std::string_view key) override;
+  // iBookOpener, for "OPENBOOK": refuses a folder without an NCC before the book loaded is
+  // let go.
+  bool fncLoadBook(const std::string& folder, const std::string& nccFile) override;
 
   bool fncbStartUp();
   void subBuildPlayers(bool ibolPrompts);
@@ -175,6 +192,7 @@ class cApplication final : public iDialogs, private iModeSet, private iPromptLis
   std::unique_ptr<cPositionCheckTimer> mTimer;
   std::unique_ptr<cVariControl> mSpeed;
   std::unique_ptr<cPlaybackSpeedLink> mSpeedLink;
+  std::unique_ptr<cSoundDeviceNotice> mSoundNotice;  // shared by both players
   std::unique_ptr<cAudioPlaybackSystem> mBookPlayer;
   std::unique_ptr<cAudioPlaybackSystem> mPromptPlayer;
   std::unique_ptr<cPromptHandler> mPrompts;

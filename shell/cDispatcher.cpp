@@ -5,6 +5,7 @@
 #include "audio/cAudioPlaybackSystem.h"
 #include "audio/cVariControl.h"
 #include "disk/mdlDiskModule.h"
+#include "modes/iBookOpener.h"
 #include "modes/iDialogs.h"
 #include "modes/iMainWindow.h"
 #include "modes/iMode.h"
@@ -140,10 +141,27 @@ bool cDispatcher::fncbDispatch(cMessage& message) {
     m.dialogs.subShowAbout();
   } else if (name == "quit") {
     subQuit();
+  } else if (name == "openbook") {
+    if (const auto* folder = std::get_if<std::string>(&message.fncArg1())) subOpenBook(*folder);
   }
   // "NCCERROR", "TOCPOSITIONCHANGED", "AUTOMATICMOVEMENT", "PAUSE", "STARTFROMSCRATCH" and
   // unknown names: nothing to do.
   return false;
+}
+
+void cDispatcher::subOpenBook(const std::string& isFolder) {
+  // As a book chosen on the bookshelf: the reading mode takes it and becomes current; a folder
+  // that holds no book leaves the book loaded as it is.
+  m.bookPlayer.fncbPause();
+  m.prompts.subclearQue();
+  if (!m.books.fncLoadBook(isFolder)) {
+    m.prompts.subAddAudioPrompts(10, false, false, false, {"err_nccerr"});
+    m.app.queue().subAddMessage("START");
+    return;
+  }
+  m.prompts.subAddAudioPrompts(10, true, false, false, {"bok_loadingbook"});
+  m.app.queue().subAddMessage("READ");
+  m.app.queue().subAddMessage("NEWBOOK");
 }
 
 void cDispatcher::subControlTimer() {

@@ -22,6 +22,7 @@ namespace lyn {
 class cAudioPlaybackSystem;
 class cPromptHandler;
 class cVariControl;
+class iBookOpener;
 class iDialogs;
 class iMainWindow;
 class iMode;
@@ -38,6 +39,7 @@ struct cDispatcherParts {
   iMainWindow& window;
   iDialogs& dialogs;
   iModeSet& modes;
+  iBookOpener& books;  // "OPENBOOK"
 };
 
 class cDispatcher final : public iMessageDispatcher {
@@ -58,6 +60,7 @@ class cDispatcher final : public iMessageDispatcher {
   void subView(const char* isView, const char* isCaptionKey);
   void subStyle(bool ibolNext);
   void subQuit();
+  void subOpenBook(const std::string& isFolder);
   bool fncbBookPlaying() const;
   iMode& fncMode();
 

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "modes/iMainWindow.h"
@@ -80,6 +81,13 @@ class iFrontEnd {
   virtual void subDialogText(const std::string& isText) { (void)isText; }
   virtual void subDialogClosed(const std::string& isName, const std::string& isValue) {
     (void)isName, (void)isValue;
+  }
+
+  // The bookshelf's file-open dialog, starting with the name `isFileName` and showing only NCC
+  // files: the path chosen, nothing when cancelled. Front ends without one choose nothing.
+  virtual std::optional<std::string> fncShowFileOpen(const std::string& isFileName) {
+    (void)isFileName;
+    return std::nullopt;
   }
 
   // The program is about to end (after shutdown has saved everything).

@@ -16,8 +16,8 @@ constexpr int64_t kDecodeFrames = 1152;  // one MPEG-1 frame
 constexpr int64_t kReadyMilliseconds = 500;
 }
 
-cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage)
-    : mbHasSpeedStage(hasSpeedStage), mSink(std::move(sink)) {
+cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage, cSoundDeviceNotice* notice)
+    : mbHasSpeedStage(hasSpeedStage), mSink(std::move(sink)), mNotice(notice) {
   if (!mSink) mSink = std::make_unique<cNullSink>();
   mThread = std::thread([this] { subRun(); });
 }
@@ -38,8 +38,10 @@ void cAudioEngine::subStartSink(const AudioFormat& format) {
   mSink->subStop();
   mSinkFormat = {};
   if (!mSink->fncbStart(*this, format)) {
-    if (!mbSinkWarned) {
-      std::cerr << "LYN Reader: the sound device could not be opened; playing without sound\n";
+    if (mNotice) {
+      mNotice->subSay();
+    } else if (!mbSinkWarned) {
+      std::cerr << cSoundDeviceNotice::kText << '\n';
       mbSinkWarned = true;
     }
     mSink = std::make_unique<cNullSink>();

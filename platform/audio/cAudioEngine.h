@@ -19,7 +19,8 @@
 // Errors:
 //   fncbOpen: missing, empty, not audio, undecodable -> false, reason in `error`; any earlier
 //             file is closed
-//   the sink's device does not open                  -> one warning on stderr, the null sink
+//   the sink's device does not open                  -> one warning (the notice's, once for all
+//                                                       players; else on stderr), the null sink
 //   the stream ends early (truncated file)           -> the length becomes what was decoded
 //   (also the true end of a stream whose length was estimated)
 
@@ -32,6 +33,7 @@
 #include <thread>
 
 #include "platform/audio/AudioFormat.h"
+#include "platform/audio/cSoundDeviceNotice.h"
 #include "platform/audio/cSpeedStage.h"
 #include "platform/audio/cTimedAudio.h"
 #include "platform/audio/iAudioDecoder.h"
@@ -51,7 +53,8 @@ class cAudioEngine final : private iAudioSource {
     bool endOfStream = false;
   };
 
-  cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage);
+  // `notice` (borrowed, may be null) is told when the sink's device does not open.
+  cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage, cSoundDeviceNotice* notice = nullptr);
   ~cAudioEngine() override;
   cAudioEngine(const cAudioEngine&) = delete;
   cAudioEngine& operator=(const cAudioEngine&) = delete;
@@ -111,6 +114,7 @@ class cAudioEngine final : private iAudioSource {
   std::unique_ptr<iAudioSink> mSink;
   AudioFormat mSinkFormat;  // the format the sink was started with; user-interface thread only
   bool mbSinkWarned = false;
+  cSoundDeviceNotice* mNotice;
 
   mutable std::mutex mMutex;
   std::condition_variable mWake;       // the audio thread waits here

@@ -56,6 +56,10 @@ bool cQtFrontEnd::fncbTurn(cApplication& app) {
   return true;
 }
 
+std::optional<std::string> cQtFrontEnd::fncShowFileOpen(const std::string& isFileName) {
+  return mFileOpen.fncShow(mForm.get(), isFileName);
+}
+
 void cQtFrontEnd::subIdle(std::chrono::milliseconds timeout) {
   // Waits for the window's events, never longer than the application asks.
   QEventLoop wait;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "shell/iFrontEnd.h"
+#include "shell/window/cFileOpenDialog.h"
 #include "shell/window/fDialogForm.h"
 #include "shell/window/fMainForm.h"
 #include "shell/window/iMainFormInput.h"
@@ -54,8 +55,10 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput, private iDia
   void subDialogText(const std::string& isText) override;
   void subDialogClosed(const std::string& isName, const std::string& isValue) override;
   void subExit() override;
+  std::optional<std::string> fncShowFileOpen(const std::string& isFileName) override;
 
   fDialogForm& dialog() { return *mDialog; }
+  cFileOpenDialog& fileOpen() { return mFileOpen; }
 
  private:
   // --- iMainFormInput ---
@@ -81,6 +84,7 @@ class cQtFrontEnd final : public iFrontEnd, private iMainFormInput, private iDia
 
   std::unique_ptr<fMainForm> mForm;
   std::unique_ptr<fDialogForm> mDialog;
+  cFileOpenDialog mFileOpen;
   cApplication* mApp = nullptr;
   std::string msSheet;
   bool mbTextsSet = false;

@@ -13,6 +13,7 @@
 #include "audio/cVariControl.h"
 #include "disk/mdlDiskModule.h"
 #include "modes/cModeServices.h"
+#include "modes/iBookOpener.h"
 #include "modes/iDialogs.h"
 #include "modes/iMainWindow.h"
 #include "modes/iMode.h"
@@ -118,7 +119,7 @@ class cRecordingDialogs final : public iDialogs {
 
 // The dispatcher with everything it reaches; prompts and players are real objects on fake
 // controls, the modes and the window record.
-class cDispatcherRig : public iModeSet {
+class cDispatcherRig : public iModeSet, public iBookOpener {
  public:
   cDispatcherRig()
       : app(std::make_unique<cRegistry>(), program.path().string()),
@@ -140,7 +141,7 @@ class cDispatcherRig : public iModeSet {
     services = std::make_unique<cModeServices>(
         cModeServices{app, *prompts, *bookPlayer, speed, disk, window, dialogs});
     dispatcher = std::make_unique<cDispatcher>(
-        cDispatcherParts{app, *prompts, *bookPlayer, *promptPlayer, speed, disk, window, dialogs, *this});
+        cDispatcherParts{app, *prompts, *bookPlayer, *promptPlayer, speed, disk, window, dialogs, *this, *this});
     app.queue().subSetDispatcher(dispatcher.get());
     subSetCurrentMode(eModeNumber::Reading);
   }
@@ -156,6 +157,12 @@ class cDispatcherRig : public iModeSet {
     current = &fncMode(n);
     app.currentModeNumber = n;
   }
+  bool fncLoadBook(const std::string& folder, const std::string&) override {
+    booksOpened.push_back(folder);
+    return bookOpens;
+  }
+  std::vector<std::string> booksOpened;
+  bool bookOpens = true;
   // Every key the tests hear, each with a clip of its own.
   void subWritePromptFile() {
     PromptFileHeader h;
@@ -168,7 +175,7 @@ class cDispatcherRig : public iModeSet {
                           "con_minus", "cap_style", "cap_nostyle", "cap_nccview", "cap_fulltextview",
                           "cap_exitprogram", "gen_entertoconfirm", "sfx_waitingforbooks", "gen_programname",
                           "about_version", "about_copyright", "about_license", "gen_esctoreturn", "uc_49",
-                          "uc_46"};
+                          "uc_46", "err_nccerr", "bok_loadingbook"};
     double at = 1;
     for (const char* key : keys) {
       h.entries.push_back({key, std::string("text of ") + key, at, at + 0.5});

@@ -257,3 +257,51 @@ TEST(Dispatcher, ControlTimerTellsTheModeOfDriveChangesAgainstItsOwnFullScan) {
 
 }  // namespace
 }  // namespace lyn::testing
+
+namespace lyn::testing {
+namespace {
+
+TEST(Dispatcher, OpenBookFromTheBookshelfLoadsTheFolderAndReadsIt) {
+  cDispatcherRig rig;
+  rig.post("BOOKSHELF");
+  rig.pump();
+  rig.post("OPENBOOK", std::string("/media/disc/book one"));
+  rig.pump();
+  // "Loading the book" is spoken first.
+  rig.promptFake->subAdvance(600);
+  rig.promptPlayer->subDoYourEvents();
+  rig.pump();
+  rig.pump();
+  EXPECT_EQ(rig.booksOpened, (Calls{"/media/disc/book one"}));
+  EXPECT_EQ(rig.app.currentModeNumber, eModeNumber::Reading);
+  EXPECT_EQ(rig.fncCurrentMode(), &rig.reading());
+  EXPECT_EQ(rig.mode(eModeNumber::Bookshelf).calls.back(), "subPrepareForModeChange");
+  EXPECT_EQ(rig.reading().calls.back(), "subPlay");
+}
+
+TEST(Dispatcher, OpenBookOfAFolderWithoutABookSpeaksTheErrorAndStaysInTheMode) {
+  cDispatcherRig rig;
+  rig.post("HELP");
+  rig.pump();
+  rig.prompts->subclearQue();
+  rig.bookOpens = false;
+  rig.post("OPENBOOK", std::string("/tmp/no book here"));
+  rig.pump();
+  EXPECT_EQ(rig.booksOpened, (Calls{"/tmp/no book here"}));
+  EXPECT_EQ(rig.app.currentModeNumber, eModeNumber::Help);
+  // The error is spoken before the mode plays on.
+  ASSERT_GE(rig.prompts->fncCurrentBatch(), 1);
+  EXPECT_EQ(rig.prompts->fncBatch(rig.prompts->fncCurrentBatch()).ids, (Calls{"err_nccerr"}));
+  EXPECT_TRUE(rig.mode(eModeNumber::Help).calls.empty() ||
+              rig.mode(eModeNumber::Help).calls.back() != "subPlay");
+}
+
+TEST(Dispatcher, OpenBookWithoutAFolderDoesNothing) {
+  cDispatcherRig rig;
+  rig.post("OPENBOOK");
+  rig.pump();
+  EXPECT_TRUE(rig.booksOpened.empty());
+}
+
+}  // namespace
+}  // namespace lyn::testing

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cAudioEngine.h"
 #include "platform/audio/cNullSink.h"
+#include "platform/audio/cSoundDeviceNotice.h"
 #include "platform/audio/cVirtualClock.h"
 #include "platform/audio/cWavSink.h"
 #include "tests/platform/audio/AudioTestFiles.h"
@@ -242,6 +244,48 @@ TEST(WavSinkTest, AnUnwritablePathFallsBackToNoSoundWithOneWarning) {
   EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 2) << warnings;
   EXPECT_STREQ(engine.fncSinkName(), "null");
   EXPECT_TRUE(engine.fncbPlay());
+}
+
+// A sound device that is not there.
+class cMissingDeviceSink final : public iAudioSink {
+ public:
+  bool fncbStart(iAudioSource&, const AudioFormat&) override { return false; }
+  void subStop() override {}
+  const char* fncName() const override { return "sdl"; }
+};
+
+TEST(SoundDeviceNoticeTest, TwoPlayersWithoutADeviceSayItOnceBetweenThem) {
+  test::cTempDir dir;
+  test::subWriteWav(dir / "mono.wav", 22050, 1, test::fncRamp(22050, 1, 0.2));
+  test::subWriteWav(dir / "stereo.wav", 44100, 2, test::fncRamp(44100, 2, 0.2));
+  std::ostringstream said;
+  cSoundDeviceNotice notice(said);
+  cAudioEngine book(std::make_unique<cMissingDeviceSink>(), true, &notice);
+  cAudioEngine prompts(std::make_unique<cMissingDeviceSink>(), false, &notice);
+  std::string error;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(book.fncbOpen(dir / "mono.wav", error)) << error;
+  ASSERT_TRUE(prompts.fncbOpen(dir / "stereo.wav", error)) << error;
+  ASSERT_TRUE(book.fncbOpen(dir / "stereo.wav", error)) << error;
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(said.str(), std::string(cSoundDeviceNotice::kText) + "\n");
+  EXPECT_TRUE(notice.fncbSaid());
+  // Both play on, without sound.
+  EXPECT_STREQ(book.fncSinkName(), "null");
+  EXPECT_STREQ(prompts.fncSinkName(), "null");
+  EXPECT_TRUE(book.fncbPlay());
+}
+
+TEST(SoundDeviceNoticeTest, APlayerOfItsOwnWarnsOnceOnStandardError) {
+  test::cTempDir dir;
+  test::subWriteWav(dir / "mono.wav", 22050, 1, test::fncRamp(22050, 1, 0.2));
+  test::subWriteWav(dir / "stereo.wav", 44100, 2, test::fncRamp(44100, 2, 0.2));
+  cAudioEngine engine(std::make_unique<cMissingDeviceSink>(), true);
+  std::string error;
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(engine.fncbOpen(dir / "mono.wav", error)) << error;
+  ASSERT_TRUE(engine.fncbOpen(dir / "stereo.wav", error)) << error;
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(cSoundDeviceNotice::kText) + "\n");
 }
 
 TEST(AudioChoiceTest, LynAudioChoosesTheSink) {
