@@ -51,6 +51,7 @@ class cBookInfoBrowser final : public iMode {
   void clsNccReader_evTocPositionChanged(int32_t ilPosition) override;
 
   cNCCReader* clsNccReader() override { return mInfoReader.get(); }
+  std::optional<int32_t> fncUsersSpeed() const override { return mlSavedSpeed; }
 
   // Writes info.html and info.smil for the open book; false when they could not be written.
   bool fncbWritePages();

@@ -89,6 +89,7 @@ class cBookshelfBrowser final : public iMode, public iSearchOwner {
   void clsNccReader_evTocPositionChanged(int32_t ilPosition) override;
 
   cNCCReader* clsNccReader() override { return mListReader.get(); }
+  std::optional<int32_t> fncUsersSpeed() const override { return mlSavedSpeed; }
 
   // The known books, 1-based (element 0 unused), and their count.
   const std::vector<BookshelfEntry>& fncEntries() const { return mEntries; }

@@ -99,6 +99,9 @@ class iMode : public iNCCReaderOwner {
   virtual cNCCReader* clsNccReader() { return nullptr; }
   // Whether a book is loaded (the reading mode's bolBookLoaded; false elsewhere).
   virtual bool fncbBookLoaded() const { return false; }
+  // The user's speed step while this mode plays at a speed of its own (the generated pages);
+  // nothing while the step in force is the user's.
+  virtual std::optional<int32_t> fncUsersSpeed() const { return std::nullopt; }
   bool pBolNccMode = true;
   std::string sNavModeText;
   std::string sPhraseCount;

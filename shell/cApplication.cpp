@@ -314,7 +314,9 @@ void cApplication::subSaveForSleep() {
   mApp->queue().subAddMessage("STOP");
   mWindow->subFlushCaption();
   iMode& reading = fncMode(eModeNumber::Reading);
-  mApp->fncSaveSettingsAtShutdown(mBookPlayer->plVolume(), mSpeed->Speed(), reading.pBolNccMode,
+  // A generated page plays at a step of its own; the user's step is the one to keep.
+  const int32_t speed = fncMode(mApp->currentModeNumber).fncUsersSpeed().value_or(mSpeed->Speed());
+  mApp->fncSaveSettingsAtShutdown(mBookPlayer->plVolume(), speed, reading.pBolNccMode,
                                   fncLoadWindowPlacement(mApp->registry()));
   // The place goes to the bookmark file as on unloading, but the book stays loaded.
   if (auto* book = dynamic_cast<cBookBrowser*>(&reading); book && book->fncbBookLoaded()) book->subSaveBookmarks();

@@ -110,6 +110,10 @@ void cMainWindow::subDoNavigate(const std::string& isAddress) {
     return;
   }
   subLoadDocument(fncDocumentPart(isAddress));
+  // The fragment navigated to is the current one, as the view's location says: the highlight
+  // follows it even when no text element announced it (the view switched to the full text).
+  const auto hash = isAddress.find('#');
+  msCurrentFragment = hash == std::string::npos ? std::string() : isAddress.substr(hash);
   if (isAddress != msRemembered) mView.subShowAddress(isAddress);
   msRemembered = isAddress;
   subApplyStyleSheetToCurrentDocument();

@@ -129,6 +129,23 @@ TEST(ScriptScenario, HomeWithTheBookStoppedRaisesTheSpeedAndSpeaksTheStep) {
   EXPECT_NE(run.find("label", "laCurrRate 1", 4.5), nullptr);
 }
 
+TEST(ScriptScenario, F6ShowsTheFullTextWithThePhraseHighlightedAtOnce) {
+  cScriptRig rig;
+  const auto run = rig.run("wait 3\nF6\nwait 0.5\nF5\nwait 0.5\n", cScriptRig::sampleBook());
+  const auto* text = run.find("show", 3, [](const std::string& r) { return r.find("content.html#") != std::string::npos; });
+  ASSERT_NE(text, nullptr) << run.text();
+  const std::string id = text->rest.substr(text->rest.find('#') + 1);
+  const auto* lit = run.find("highlight", text->t, [&](const std::string& r) { return r.rfind(id + " ", 0) == 0; });
+  ASSERT_NE(lit, nullptr) << run.text();
+  EXPECT_LT(lit->t - text->t, 0.005) << run.text();
+  // F5 goes back: the navigation point is highlighted in the NCC at once.
+  const auto* ncc = run.find("show", 3.4, [](const std::string& r) { return r.find("ncc.html#") != std::string::npos; });
+  ASSERT_NE(ncc, nullptr) << run.text();
+  const auto* point = run.find("highlight", ncc->t);
+  ASSERT_NE(point, nullptr) << run.text();
+  EXPECT_LT(point->t - ncc->t, 0.005) << run.text();
+}
+
 TEST(ScriptScenario, F4GoesToAPage) {
   cScriptRig rig;
   const auto run = rig.run("wait 10\nF4\nwait 0.5\ntype i\nEnter\nwait 2\n", cScriptRig::sampleBook());

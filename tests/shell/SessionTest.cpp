@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "audio/cAudioPlaybackSystem.h"
+#include "audio/cVariControl.h"
 #include "modes/iMode.h"
 #include "tests/shell/ScriptRig.h"
 
@@ -120,6 +121,24 @@ TEST(Session, SleepPausesAndSavesThePlaceButKeepsTheBookAndRunsOn) {
   EXPECT_EQ(std::filesystem::path(fileHeard).filename(), first.file);
   EXPECT_LE(first.begin, heard + 0.001);
   EXPECT_GE(first.begin, heard - 4.0);
+}
+
+TEST(Session, SleepInTheBookshelfKeepsTheUsersSpeedNotTheListsOwn) {
+  cScriptRig rig;
+  cScriptRig afterPowerLoss;
+  cTurnFrontEnd frontEnd([&](cApplication& app, int64_t turn) {
+    if (turn == 50) app.speed().subSetSpeed(8);
+    if (turn == 300) app.subPost("BOOKSHELF");
+    if (turn == 600) app.subSaveForSleep();
+    if (turn == 602) subCopyStoredState(rig.folder.path(), afterPowerLoss.folder.path());
+    return turn < 700;
+  });
+  {
+    cApplication app(rig.options(cScriptRig::sampleBook(), LYN_BUILD_DATA_DIR), frontEnd);
+    EXPECT_EQ(app.fncRun(), 0);
+  }
+  const auto resumed = afterPowerLoss.run("wait 1\n");
+  EXPECT_NE(resumed.find("label", "laCurrRate 3"), nullptr) << resumed.text();
 }
 
 TEST(Session, TheSessionEndingSavesAndEndsTheProgram) {
