@@ -185,6 +185,34 @@ int32_t cFileData::fncInsertElementClass(cElementData&& iclsElementData, int32_t
   return fncPlace(fncStore(std::move(iclsElementData)), ilPosition);
 }
 
+int32_t cFileData::fncInsertTokenizedElement(
+    cElementData&& iclsElementData,
+    std::span<const std::pair<std::string_view, std::string_view>> aAttributes) {
+  if (cElementData::fncbKeepable(sData, aAttributes)) {
+    uint32_t* block = fncAttributeWords(cElementData::fncKeptBlockWords(aAttributes.size()));
+    iclsElementData.subKeepAttributes(block, sData, aAttributes);
+  } else {
+    iclsElementData.subSetAttributes(aAttributes);
+  }
+  return fncPlace(fncStore(std::move(iclsElementData)), 0);
+}
+
+uint32_t* cFileData::fncAttributeWords(size_t ilWords) {
+  // Chunks grow with the document, so a small one wastes little and a large one allocates rarely.
+  constexpr size_t kFirstChunk = 256;
+  constexpr size_t kLargestChunk = size_t{1} << 15;
+  if (mAttributeChunks.empty() || mAttributeChunkSize - mAttributeChunkUsed < ilWords) {
+    const size_t next = mAttributeChunks.empty() ? kFirstChunk
+                                                 : std::min(mAttributeChunkSize * 2, kLargestChunk);
+    mAttributeChunkSize = std::max(next, ilWords);
+    mAttributeChunks.push_back(std::make_unique_for_overwrite<uint32_t[]>(mAttributeChunkSize));
+    mAttributeChunkUsed = 0;
+  }
+  uint32_t* words = mAttributeChunks.back().get() + mAttributeChunkUsed;
+  mAttributeChunkUsed += ilWords;
+  return words;
+}
+
 cElementData* cFileData::pElementData(int32_t n) const {
   if (n < 1 || n > lNumElementData()) return nullptr;
   return mElements[static_cast<size_t>(n - 1)];
