@@ -91,7 +91,9 @@ class cFileData {
   std::string_view fncTextDataContent(int32_t n) const;
 
   // --- element records -----------------------------------------------------------------------
-  int32_t lNumElementData() const { return static_cast<int32_t>(mElements.size()); }
+  int32_t lNumElementData() const {
+    return static_cast<int32_t>(mbolListIsStore ? mElementStore.size() : mElements.size());
+  }
 
   // Appends a copy of the record (all fields and attributes) and returns its index. With a
   // position in 1..lNumElementData, the records from there on move up one place and the copy
@@ -142,6 +144,10 @@ class cFileData {
   template <typename Names>
   cElementData* fncPreviousNamed(const Names& names);
   cElementData* fncStore(cElementData&& record);
+  cElementData* fncAt(size_t index) const {
+    return mbolListIsStore ? const_cast<cElementData*>(&mElementStore[index]) : mElements[index];
+  }
+  void subListApart();
   int32_t fncPlace(cElementData* record, int32_t ilPosition);
 
   uint32_t* fncAttributeWords(size_t ilWords);
@@ -152,7 +158,10 @@ class cFileData {
   size_t mAttributeChunkUsed = 0;
   size_t mAttributeChunkSize = 0;
   std::deque<cElementData> mElementStore;   // every record ever inserted; addresses stay put
-  std::vector<cElementData*> mElements;     // the list, in order (index 0 = record 1)
+  // The list, in order (index 0 = record 1). While records have only been appended the list is
+  // the store itself and this stays empty: a tokenized document needs no second list.
+  std::vector<cElementData*> mElements;
+  bool mbolListIsStore = true;
   std::deque<cTextData> mTexts;             // addresses stay put as runs are added
   bool mbolTextsOrdered = true;             // runs sorted by start, apart, in index order
   std::unique_ptr<cElementContainer> mRoot;
