@@ -7,6 +7,9 @@
 // links are borrowed pointers into it. Release the tree through its owner (the document): the
 // root's end releases all nodes at once, without recursion, so trees of any depth are safe.
 //
+// A tree keeps each distinct name once (sName views it) and keeps the child and text-run lists
+// of its nodes in its store too, so a leaf costs no list at all.
+//
 // Child and text-run numbers are 1-based. Every node has a cursor over its children
 // (lCurrentElementContainer): 0 before the first child, lElementsOwned + 1 after the last. The
 // retrieval operations move the cursors of the nodes they visit and resume from them on the next
@@ -34,18 +37,19 @@ class cElementContainer {
   cElementContainer(const cElementContainer&) = delete;
   cElementContainer& operator=(const cElementContainer&) = delete;
 
-  std::string sName;                  // as written; the root is "Document"
+  std::string_view sName;             // as written; the root is "Document". Valid while the tree
+                                      // lives.
   int32_t lStartTagNumber = -1;       // index of the start tag in the element list (root: 0)
   int32_t lEndTagNumber = -1;         // index of the matching end tag; -1 when never closed
   int32_t lCurrentElementContainer = 0;  // the child cursor
   int32_t lCurrentTextData = 0;       // the text-run index added last
 
-  cFileData* clsFileData() const { return mFileData; }  // set on the root only
+  cFileData* clsFileData() const;  // set on the root only
   cElementContainer* oParent() const { return mParent; }
   cElementContainer* oNextSibling() const;
   cElementContainer* oPreviousSibling() const;
-  int32_t lElementsOwned() const { return static_cast<int32_t>(mChildren.size()); }
-  int32_t lTextsOwned() const { return static_cast<int32_t>(mTexts.size()); }
+  int32_t lElementsOwned() const { return mChildCount; }
+  int32_t lTextsOwned() const { return mTextCount; }
 
   // The node's path: "1" for the root, then the parent's level, ".", and the 1-based position
   // among the parent's children ("1.2.5"). Made when asked (cost: the depth).
@@ -92,20 +96,24 @@ class cElementContainer {
   cElementContainer* fncRetrieveCurrentElementContainer() const;
 
  private:
-  class cStore;  // the nodes of one tree
+  class cStore;  // the nodes, names and lists of one tree
+
+  // A node of the tree named `isName`, as the store makes it.
+  cElementContainer(cStore& iclsStore, std::string_view isName);
 
   cElementContainer* fncRetrieveNext(const std::string_view* isElementName);
   cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
   cElementContainer* fncChild(int32_t n) const { return mChildren[static_cast<size_t>(n - 1)]; }
 
-  cFileData* mFileData = nullptr;
+  cStore* mStore = nullptr;              // where this tree's nodes, names and lists live
   cElementContainer* mParent = nullptr;
+  cElementContainer** mChildren = nullptr;  // in the store; room for std::bit_ceil(count)
+  int32_t* mTexts = nullptr;                // in the store, the same way
   int32_t mPosition = 0;  // 1-based place among the parent's children (siblings are its
                           // neighbours there); 0 for the root
-  std::vector<cElementContainer*> mChildren;
-  std::vector<int32_t> mTexts;
-  cStore* mStore = nullptr;              // where this tree's nodes live
-  std::unique_ptr<cStore> mOwnedStore;   // the root's: made with its first child
+  int32_t mChildCount = 0;
+  int32_t mTextCount = 0;
+  std::unique_ptr<cStore> mOwnedStore;   // the root's
 };
 
 }  // namespace lyn

@@ -4,8 +4,10 @@
 //
 // Attribute names keep their case and values are kept as written, quotes included when the
 // source had them; lookups by name ignore case and find the first attribute of that name.
-// Attribute numbers are 1-based. The views returned point into this record and stay valid while
-// the record lives and gets no new attributes.
+// Attribute numbers are 1-based. The views returned point into this record, or for a record that
+// a document keeps with its attributes in place (cFileData::fncInsertTokenizedElement) into that
+// document's text; they stay valid while the record lives, gets no new attributes and, for the
+// latter, the document's text is not changed.
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +17,8 @@
 #include <utility>
 
 namespace lyn {
+
+class cFileData;
 
 class cElementData {
  public:
@@ -58,10 +62,30 @@ class cElementData {
   void subSetAttributes(std::span<const std::pair<std::string_view, std::string_view>> aPairs);
 
  private:
+  friend class cFileData;
+
+  // Releases a block the record owns; a block kept by a document is the document's to release.
+  struct cBlockRelease {
+    void operator()(uint32_t* block) const;
+  };
+
+  // The words a document sets aside for a kept block of `ilPairs` attributes.
+  static size_t fncKeptBlockWords(size_t ilPairs);
+  // True when every pair is a piece of `isText` that a kept block can describe.
+  static bool fncbKeepable(const std::string& isText,
+                           std::span<const std::pair<std::string_view, std::string_view>> aPairs);
+  // Writes the kept block for `aPairs` (fncbKeepable) into `oBlock`, which the document owns and
+  // keeps as long as this record, and makes it this record's attributes.
+  void subKeepAttributes(uint32_t* oBlock, const std::string& isText,
+                         std::span<const std::pair<std::string_view, std::string_view>> aPairs);
+  // Makes the record's attributes a block of its own, a copy of the `kept` block with room for
+  // more (the record then no longer depends on a document's text).
+  void subOwnAttributes(const uint32_t* kept, size_t ilExtraPairs, size_t ilExtraBytes);
+
   // Every name and value of the record in one block, made with the first attribute (a tag
   // without attributes, such as every end tag, costs nothing): a header, a table of the pairs and
-  // their text. Layout in cElementData.cpp.
-  std::unique_ptr<uint32_t[]> mAttributes;
+  // either their text or their places in a document's text. Layouts in cElementData.cpp.
+  std::unique_ptr<uint32_t[], cBlockRelease> mAttributes;
 };
 
 }  // namespace lyn

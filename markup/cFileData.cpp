@@ -168,12 +168,26 @@ cElementData* cFileData::fncStore(cElementData&& record) {
   return &mElementStore.back();
 }
 
+void cFileData::subListApart() {
+  if (!mbolListIsStore) return;
+  mElements.reserve(mElementStore.size() + 1);
+  for (cElementData& record : mElementStore) mElements.push_back(&record);
+  mbolListIsStore = false;
+}
+
 int32_t cFileData::fncPlace(cElementData* record, int32_t ilPosition) {
-  if (ilPosition >= 1 && ilPosition <= lNumElementData()) {
+  // The records listed before this one (the store's last, when the list is the store).
+  const int32_t before = mbolListIsStore ? static_cast<int32_t>(mElementStore.size()) - 1
+                                         : lNumElementData();
+  if (ilPosition >= 1 && ilPosition <= before) {
+    if (mbolListIsStore) {
+      subListApart();
+      mElements.pop_back();  // this record, placed below
+    }
     mElements.insert(mElements.begin() + (ilPosition - 1), record);
     return ilPosition;
   }
-  mElements.push_back(record);
+  if (!mbolListIsStore) mElements.push_back(record);  // else the store's last is the list's
   return lNumElementData();
 }
 
@@ -185,9 +199,37 @@ int32_t cFileData::fncInsertElementClass(cElementData&& iclsElementData, int32_t
   return fncPlace(fncStore(std::move(iclsElementData)), ilPosition);
 }
 
+int32_t cFileData::fncInsertTokenizedElement(
+    cElementData&& iclsElementData,
+    std::span<const std::pair<std::string_view, std::string_view>> aAttributes) {
+  if (cElementData::fncbKeepable(sData, aAttributes)) {
+    uint32_t* block = fncAttributeWords(cElementData::fncKeptBlockWords(aAttributes.size()));
+    iclsElementData.subKeepAttributes(block, sData, aAttributes);
+  } else {
+    iclsElementData.subSetAttributes(aAttributes);
+  }
+  return fncPlace(fncStore(std::move(iclsElementData)), 0);
+}
+
+uint32_t* cFileData::fncAttributeWords(size_t ilWords) {
+  // Chunks grow with the document, so a small one wastes little and a large one allocates rarely.
+  constexpr size_t kFirstChunk = 256;
+  constexpr size_t kLargestChunk = size_t{1} << 15;
+  if (mAttributeChunks.empty() || mAttributeChunkSize - mAttributeChunkUsed < ilWords) {
+    const size_t next = mAttributeChunks.empty() ? kFirstChunk
+                                                 : std::min(mAttributeChunkSize * 2, kLargestChunk);
+    mAttributeChunkSize = std::max(next, ilWords);
+    mAttributeChunks.push_back(std::make_unique_for_overwrite<uint32_t[]>(mAttributeChunkSize));
+    mAttributeChunkUsed = 0;
+  }
+  uint32_t* words = mAttributeChunks.back().get() + mAttributeChunkUsed;
+  mAttributeChunkUsed += ilWords;
+  return words;
+}
+
 cElementData* cFileData::pElementData(int32_t n) const {
   if (n < 1 || n > lNumElementData()) return nullptr;
-  return mElements[static_cast<size_t>(n - 1)];
+  return fncAt(static_cast<size_t>(n - 1));
 }
 
 cElementData* cFileData::fncGetElementData(int32_t ilNumber) {
@@ -198,9 +240,9 @@ cElementData* cFileData::fncGetElementData(int32_t ilNumber) {
 
 cElementData* cFileData::fncGetElementData(std::string_view isName) {
   for (int32_t i = 1; i <= lNumElementData(); ++i) {
-    if (fncEqualsIgnoringCase(mElements[static_cast<size_t>(i - 1)]->sElementName, isName)) {
+    if (fncEqualsIgnoringCase(fncAt(static_cast<size_t>(i - 1))->sElementName, isName)) {
       lCurrentElement = i;
-      return mElements[static_cast<size_t>(i - 1)];
+      return fncAt(static_cast<size_t>(i - 1));
     }
   }
   lCurrentElement = lNumElementData() + 1;
@@ -210,7 +252,7 @@ cElementData* cFileData::fncGetElementData(std::string_view isName) {
 cElementData* cFileData::fncGetNextElementData() {
   if (lCurrentElement >= lNumElementData()) return nullptr;
   lCurrentElement = std::max(lCurrentElement, int32_t{0}) + 1;
-  return mElements[static_cast<size_t>(lCurrentElement - 1)];
+  return fncAt(static_cast<size_t>(lCurrentElement - 1));
 }
 
 template <typename Names>
@@ -218,9 +260,9 @@ cElementData* cFileData::fncNextNamed(const Names& names) {
   if (std::empty(names)) return fncGetNextElementData();
   if (lCurrentElement >= lNumElementData()) return nullptr;
   for (int32_t i = std::max(lCurrentElement, int32_t{0}) + 1; i <= lNumElementData(); ++i) {
-    if (matchesAny(mElements[static_cast<size_t>(i - 1)]->sElementName, names)) {
+    if (matchesAny(fncAt(static_cast<size_t>(i - 1))->sElementName, names)) {
       lCurrentElement = i;
-      return mElements[static_cast<size_t>(i - 1)];
+      return fncAt(static_cast<size_t>(i - 1));
     }
   }
   return nullptr;
@@ -245,9 +287,9 @@ cElementData* cFileData::fncPreviousNamed(const Names& names) {
   if (std::empty(names)) return fncGetPreviousElementData();
   if (lCurrentElement < 2) return nullptr;
   for (int32_t i = std::min(lCurrentElement - 1, lNumElementData()); i >= 1; --i) {
-    if (matchesAny(mElements[static_cast<size_t>(i - 1)]->sElementName, names)) {
+    if (matchesAny(fncAt(static_cast<size_t>(i - 1))->sElementName, names)) {
       lCurrentElement = i;
-      return mElements[static_cast<size_t>(i - 1)];
+      return fncAt(static_cast<size_t>(i - 1));
     }
   }
   return nullptr;
@@ -263,6 +305,7 @@ cElementData* cFileData::fncGetPreviousElementData(const std::vector<std::string
 
 void cFileData::fncRemoveElement(int32_t ilElementNumber) {
   if (ilElementNumber < 1 || ilElementNumber > lNumElementData()) return;
+  subListApart();
   mElements.erase(mElements.begin() + (ilElementNumber - 1));
 }
 
@@ -272,11 +315,13 @@ bool cFileData::fncParseElementHierarchy() {
   if (mRoot) return true;
   mRoot = std::make_unique<cElementContainer>("Document", this);
   mRoot->lStartTagNumber = 0;
-  if (mElements.empty()) return false;
+  if (lNumElementData() == 0) return false;
   // Every start tag makes at most one node; end tags make one only when they close nothing.
   size_t startTags = 0;
-  for (const cElementData* record : mElements)
-    if (record->sElementName.empty() || record->sElementName.front() != '/') ++startTags;
+  for (size_t i = 0; i < static_cast<size_t>(lNumElementData()); ++i) {
+    const std::string& name = fncAt(i)->sElementName;
+    if (name.empty() || name.front() != '/') ++startTags;
+  }
   mRoot->subReserveNodes(startTags);
 
   cElementContainer* current = mRoot.get();
@@ -286,8 +331,9 @@ bool cFileData::fncParseElementHierarchy() {
   // Records leave the list only at the scan point, so the list is compacted in one pass: `kept`
   // records stay, and the index a record has in the compacted list is the one the nodes keep.
   size_t kept = 0;
-  for (size_t read = 0; read < mElements.size(); ++read) {
-    cElementData* record = mElements[read];
+  const size_t count = static_cast<size_t>(lNumElementData());
+  for (size_t read = 0; read < count; ++read) {
+    cElementData* record = fncAt(read);
     const int32_t i = static_cast<int32_t>(kept) + 1;
     const std::string_view name = record->sElementName;
     bool keep = true;
@@ -322,10 +368,12 @@ bool cFileData::fncParseElementHierarchy() {
         current = current->fncRetrieveChild();
       }
     }
-    if (keep) mElements[kept++] = record;
+    if (!keep) subListApart();  // the first record to leave: up to here, nothing has moved
+    if (keep && !mbolListIsStore) mElements[kept] = record;
+    if (keep) ++kept;
     if (record->lTextAfter != -1) current->subInsertTextData(record->lTextAfter);
   }
-  mElements.resize(kept);
+  if (!mbolListIsStore) mElements.resize(kept);
   return true;
 }
 

@@ -25,8 +25,10 @@
 #include <deque>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "markup/cElementContainer.h"
@@ -89,13 +91,22 @@ class cFileData {
   std::string_view fncTextDataContent(int32_t n) const;
 
   // --- element records -----------------------------------------------------------------------
-  int32_t lNumElementData() const { return static_cast<int32_t>(mElements.size()); }
+  int32_t lNumElementData() const {
+    return static_cast<int32_t>(mbolListIsStore ? mElementStore.size() : mElements.size());
+  }
 
   // Appends a copy of the record (all fields and attributes) and returns its index. With a
   // position in 1..lNumElementData, the records from there on move up one place and the copy
   // takes that place; 0 (or any other position) appends.
   int32_t fncInsertElementClass(const cElementData& iclsElementData, int32_t ilPosition = 0);
   int32_t fncInsertElementClass(cElementData&& iclsElementData, int32_t ilPosition = 0);
+  // Appends a record made from this document's text, with its attributes (name, value). Pairs
+  // that are all pieces of sData are kept as their places in it, not copied: such a record's
+  // views follow sData, so sData must not change while they are used. Otherwise the record
+  // stores its own copy, as fncInsertElementClass does.
+  int32_t fncInsertTokenizedElement(
+      cElementData&& iclsElementData,
+      std::span<const std::pair<std::string_view, std::string_view>> aAttributes);
 
   // Record n, made the cursor; nothing (cursor kept) when n is not in 1..lNumElementData.
   cElementData* fncGetElementData(int32_t ilNumber);
@@ -133,10 +144,24 @@ class cFileData {
   template <typename Names>
   cElementData* fncPreviousNamed(const Names& names);
   cElementData* fncStore(cElementData&& record);
+  cElementData* fncAt(size_t index) const {
+    return mbolListIsStore ? const_cast<cElementData*>(&mElementStore[index]) : mElements[index];
+  }
+  void subListApart();
   int32_t fncPlace(cElementData* record, int32_t ilPosition);
 
+  uint32_t* fncAttributeWords(size_t ilWords);
+
+  // The attributes that records keep as places in the text, in chunks that never move; declared
+  // before the records, which release their blocks first.
+  std::vector<std::unique_ptr<uint32_t[]>> mAttributeChunks;
+  size_t mAttributeChunkUsed = 0;
+  size_t mAttributeChunkSize = 0;
   std::deque<cElementData> mElementStore;   // every record ever inserted; addresses stay put
-  std::vector<cElementData*> mElements;     // the list, in order (index 0 = record 1)
+  // The list, in order (index 0 = record 1). While records have only been appended the list is
+  // the store itself and this stays empty: a tokenized document needs no second list.
+  std::vector<cElementData*> mElements;
+  bool mbolListIsStore = true;
   std::deque<cTextData> mTexts;             // addresses stay put as runs are added
   bool mbolTextsOrdered = true;             // runs sorted by start, apart, in index order
   std::unique_ptr<cElementContainer> mRoot;

@@ -145,9 +145,8 @@ class cScan {
 
   // Hands the element, with its attributes, to the document.
   void subInsertElement() {
-    mElement.subSetAttributes(mAttributes);
+    mFile.fncInsertTokenizedElement(std::move(mElement), mAttributes);
     mAttributes.clear();
-    mFile.fncInsertElementClass(std::move(mElement));
   }
 
   int32_t fncStoreText(size_t from, size_t to) {

@@ -110,7 +110,8 @@ TEST_F(ElementContainer, AllNodesBelowComeInPreOrder) {
   std::vector<cElementContainer*> nodes(1, nullptr);  // slot 0 stays, as the caller had it
   mBody->fncRetrieveElementContainers(nodes);
   Names order;
-  for (size_t i = 1; i < nodes.size(); ++i) order.push_back(nodes[i]->sName + ":" + id(nodes[i]));
+  for (size_t i = 1; i < nodes.size(); ++i)
+    order.push_back(std::string(nodes[i]->sName) + ":" + id(nodes[i]));
   EXPECT_EQ(order, (Names{"seq:A", "par:a1", "text:t1", "audio:u1", "par:a2", "text:t2",
                           "audio:u2", "seq:B", "par:b1", "text:t3"}));
   EXPECT_EQ(nodes[0], nullptr);
