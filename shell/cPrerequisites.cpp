@@ -1,10 +1,9 @@
 #include "shell/cPrerequisites.h"
 
-#include <SDL2/SDL_version.h>
-#include <sndfile.h>
-
 #include <array>
 
+#include "platform/audio/cSdlSink.h"
+#include "platform/audio/cSndfileDecoder.h"
 #include "shell/ModuleServices.h"
 
 #ifndef LYN_MPG123_VERSION
@@ -33,14 +32,9 @@ std::array<int64_t, 4> fncParts(const std::string& version) {
 std::vector<cComponentVersion> fncComponentVersions() {
   std::vector<cComponentVersion> components;
   components.push_back({"libmpg123", LYN_MPG123_VERSION, "1.25.0"});
-  std::string sndfile = sf_version_string() ? sf_version_string() : "";
-  if (const auto dash = sndfile.find('-'); dash != std::string::npos) sndfile.erase(0, dash + 1);
-  components.push_back({"libsndfile", sndfile, "1.0.28"});
-  SDL_version sdl{};
-  SDL_GetVersion(&sdl);
-  components.push_back({"SDL2", std::to_string(sdl.major) + "." + std::to_string(sdl.minor) + "." +
-                                    std::to_string(sdl.patch),
-                        "2.0.10"});
+  // Loaded for the question and let go again: a library that cannot be loaded has no version.
+  components.push_back({"libsndfile", cSndfileDecoder::fncLibraryVersion(), "1.0.28"});
+  components.push_back({"SDL2", cSdlSink::fncLibraryVersion(), "2.0.10"});
   return components;
 }
 

@@ -6,7 +6,8 @@
 #   lyn-reader --play --speed 5      the engine at the recorded speed, null sink, virtual clock
 #   lyn-reader --play --speed 15     tempo 2.0 with pauses shortened
 #   bench_audio, the skim row        tempo 2.5 with pauses shortened (fast forward)
-# and the voluntary context switches of a real-time minute of the engine to the null sink.
+# the voluntary context switches of real-time playback to the null sink, and the start-up to
+# the first sample of the sample book (first-sample.sh).
 # Usage: bench/audio/compare-tools.sh [BUILD_DIR]
 # Needs mpg123, sox and libsox-fmt-mp3 (Debian packages; for measuring only, not for the tests).
 set -euo pipefail
@@ -55,3 +56,4 @@ awk -v a="$s5" -v b="$mpg" -v c="$s15" -v d="$sox" \
   'BEGIN { printf "step 5 / mpg123 -t: %.2fx (goal 1.2x)   step 15 / sox tempo 2.0: %.2fx (goal 1.0x)\n", a / b, c / d }'
 "$build/bench/audio/bench_audio" --benchmark_filter='BM_RealTimeSwitches|ToFirst' 2>/dev/null |
   grep -E '^BM_'
+"$root/bench/audio/first-sample.sh" "$build" 20

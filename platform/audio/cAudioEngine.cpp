@@ -11,9 +11,10 @@
 namespace lyn {
 namespace {
 constexpr int64_t kDecodeFrames = 1152;  // one MPEG-1 frame
-// Audio decoded ahead of the sink. Large, so that each side wakes the other rarely; what is
-// heard still changes at once, since a seek, an open or a new speed discards it.
-constexpr int64_t kReadyMilliseconds = 500;
+// Audio decoded ahead of the sink. Large, so that each side wakes the other rarely (the audio
+// thread refills it once a quarter is left: about once a second); what is heard still changes
+// at once, since a seek, an open or a new speed discards it.
+constexpr int64_t kReadyMilliseconds = 1000;
 }
 
 cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage, cSoundDeviceNotice* notice)
@@ -23,6 +24,7 @@ cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage,
 }
 
 cAudioEngine::~cAudioEngine() {
+  mSink->subCatchUp();
   mSink->subStop();
   {
     std::lock_guard<std::mutex> lock(mMutex);
@@ -51,6 +53,7 @@ void cAudioEngine::subStartSink(const AudioFormat& format) {
 }
 
 bool cAudioEngine::fncbOpen(const std::string& path, std::string& error) {
+  mSink->subCatchUp();
   std::unique_ptr<iAudioDecoder> decoder = fncOpenAudioDecoder(path, error);
   if (!decoder) {
     subClose();
@@ -87,6 +90,7 @@ bool cAudioEngine::fncbOpen(const std::string& path, std::string& error) {
 }
 
 void cAudioEngine::subClose() {
+  mSink->subCatchUp();
   {
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mbHasFile && !mbNewDecoder) return;
@@ -113,6 +117,7 @@ bool cAudioEngine::fncbHasFile() const {
 }
 
 bool cAudioEngine::fncbPlay() {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   if (!mbHasFile) return false;
   mState = eState::Running;
@@ -122,6 +127,7 @@ bool cAudioEngine::fncbPlay() {
 }
 
 bool cAudioEngine::fncbPause() {
+  mSink->subCatchUp();
   {
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mbHasFile) return false;
@@ -132,6 +138,7 @@ bool cAudioEngine::fncbPause() {
 }
 
 bool cAudioEngine::fncbSeek(int64_t frame) {
+  mSink->subCatchUp();
   {
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mbHasFile) return false;
@@ -149,6 +156,7 @@ bool cAudioEngine::fncbSeek(int64_t frame) {
 }
 
 void cAudioEngine::subSetStopPoint(int64_t frame) {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   mStop = frame < 0 ? -1 : frame;
   mbEndOfStream = false;
@@ -162,6 +170,7 @@ void cAudioEngine::subClearStopPoint() {
 }
 
 int64_t cAudioEngine::fncPosition() const {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   return mbHasFile ? mHeard : -1;
 }
@@ -177,16 +186,19 @@ bool cAudioEngine::fncbLengthExact() const {
 }
 
 bool cAudioEngine::fncbEndOfStream() const {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   return mbEndOfStream;
 }
 
 cAudioEngine::eState cAudioEngine::fncState() const {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   return mState;
 }
 
 cAudioEngine::Snapshot cAudioEngine::fncSnapshot() const {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   return {mState, mbHasFile ? mHeard : -1, mbEndOfStream};
 }
@@ -206,11 +218,13 @@ void cAudioEngine::subWantExactLength() {
 }
 
 void cAudioEngine::subSetGain(double gain) {
+  mSink->subCatchUp();
   mGain.store(static_cast<float>(std::clamp(gain, 0.0, 1.0)));
 }
 
 void cAudioEngine::subSetSpeed(const SpeedSettings& settings) {
   if (!mbHasSpeedStage) return;
+  mSink->subCatchUp();
   {
     std::lock_guard<std::mutex> lock(mMutex);
     if (mSpeed == settings) return;
@@ -237,6 +251,7 @@ bool cAudioEngine::fncbSpeedStageActive() const {
 const char* cAudioEngine::fncSinkName() const { return mSink->fncName(); }
 
 int64_t cAudioEngine::fncFramesReady() const {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   return mReady.fncFrames();
 }
@@ -266,8 +281,9 @@ size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
         mHeard = fileEnd;
         mbHandedOver = true;
       }
-      // The decoder sleeps until half the buffer has been heard, then refills it in one go.
-      if (mbProducerWaiting && mReady.fncFrames() <= mCapacity / 2) mWake.notify_one();
+      // The decoder sleeps until three quarters of the buffer have been heard, then refills it
+      // in one go.
+      if (mbProducerWaiting && mReady.fncFrames() <= mCapacity / 4) mWake.notify_one();
       if (n == 0 || (mStop >= 0 && mHeard >= mStop)) {
         if (mStop >= 0) mHeard = std::max(mHeard, std::min(mStop, mLength));
         subReachEnd();

@@ -2,13 +2,16 @@
 // One voice of the audio layer: a decoder, the speed stage (when the chain has one), a small
 // buffer and a sink, with an audio thread that decodes and changes speed ahead of the sink.
 //
-// Threads. The audio thread keeps about half a second decoded ahead; it refills the buffer in one
-// go once the sink has taken half of it, and wakes the sink only when a pull waits, so each side
-// wakes the other a few times a second. Every public operation is for the user-interface thread
-// and takes the engine's lock only to swap buffers or flags; opening a file reads its header on the calling thread (cheap),
-// everything else that touches the file (decoding, seeking, measuring a stream without length
-// information) runs on the audio thread. The sink pulls heard frames from its own thread (or
-// inside cVirtualClock::subAdvance).
+// Threads. The audio thread keeps about a second decoded ahead; it refills the buffer in one go
+// once the sink has taken three quarters of it, and wakes the sink only when a pull waits, so
+// each side wakes the other about once a second. Every public operation is for the
+// user-interface thread and takes the engine's lock only to swap buffers or flags; opening a file
+// reads its header on the calling thread (cheap), everything else that touches the file
+// (decoding, seeking, measuring a stream without length information) runs on the audio thread.
+// The sink pulls heard frames from its own thread, inside cVirtualClock::subAdvance, or (a sink
+// on the wall clock without a device) in iAudioSink::subCatchUp, which every public operation
+// calls first: what was heard up to that moment is taken before the operation reads or changes
+// it.
 //
 // Positions and lengths are frames of the file at recorded speed. The position is what has been
 // heard: it moves only as the sink takes frames. A stop point ends playback on exactly that
@@ -107,7 +110,8 @@ class cAudioEngine final : private iAudioSource {
   void subRun();
   void subStartSink(const AudioFormat& format);
   void subReachEnd();
-  // The audio thread sleeps until the sink has taken half of a full buffer or a request comes.
+  // The audio thread sleeps until the sink has taken three quarters of a full buffer or a
+  // request comes.
   void subWaitForWork(std::unique_lock<std::mutex>& lock);
 
   const bool mbHasSpeedStage;

@@ -22,23 +22,14 @@ bool cPacedSink::fncbStart(iAudioSource& source, const AudioFormat& format) {
   std::lock_guard<std::mutex> lock(mMutex);
   mSource = &source;
   mFormat = format;
+  mStart = std::chrono::steady_clock::now();
   mMicroseconds = 0;
   mFramesTaken = 0;
   mBuffer.assign(static_cast<size_t>(std::max(1, format.rate / 50) * format.channels), 0);
-  if (mClock == nullptr) {
-    mbStopThread = false;
-    mThread = std::thread([this] { subRun(); });
-  }
   return true;
 }
 
 void cPacedSink::subStop() {
-  {
-    std::lock_guard<std::mutex> lock(mMutex);
-    mbStopThread = true;
-  }
-  mWake.notify_all();
-  if (mThread.joinable()) mThread.join();
   std::lock_guard<std::mutex> lock(mMutex);
   mSource = nullptr;
 }
@@ -51,8 +42,12 @@ void cPacedSink::subTake(int64_t frames, bool wait) {
     const size_t got = mSource->fncPull(mBuffer.data(), want, wait);
     if (got > 0) subConsume(mBuffer.data(), got, mFormat);
     frames -= static_cast<int64_t>(want);
-    // What the source did not give is silence: it is paused, stopped or late.
-    if (got < want) wait = false;
+    // What the source did not give is silence: it is paused, stopped or late. Without waiting,
+    // the rest of the time due is silence too.
+    if (got < want) {
+      if (!wait) break;
+      wait = false;
+    }
   }
 }
 
@@ -66,20 +61,17 @@ void cPacedSink::subAdvanceBy(int64_t microseconds) {
   subTake(frames, true);
 }
 
-void cPacedSink::subRun() {
-  using clock = std::chrono::steady_clock;
-  const auto start = clock::now();
-  std::unique_lock<std::mutex> lock(mMutex);
-  while (!mbStopThread) {
-    mWake.wait_for(lock, std::chrono::milliseconds(10));
-    if (mbStopThread) break;
-    const int64_t elapsed =
-        std::chrono::duration_cast<std::chrono::microseconds>(clock::now() - start).count();
-    const int64_t target = fncFramesIn(mFormat, elapsed);
-    const int64_t frames = target - mFramesTaken;
-    mFramesTaken = target;
-    subTake(frames, false);
-  }
+void cPacedSink::subCatchUp() {
+  std::lock_guard<std::mutex> lock(mMutex);
+  // A virtual clock takes its audio as it advances.
+  if (mClock != nullptr || mSource == nullptr) return;
+  const int64_t elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+                              std::chrono::steady_clock::now() - mStart)
+                              .count();
+  const int64_t target = fncFramesIn(mFormat, elapsed);
+  const int64_t frames = target - mFramesTaken;
+  mFramesTaken = target;
+  subTake(frames, false);
 }
 
 }  // namespace lyn

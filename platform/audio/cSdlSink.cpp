@@ -4,20 +4,60 @@
 
 #include <cstring>
 
+#include "platform/audio/cSharedLibrary.h"
+
 namespace lyn {
+
+// SDL's headers give the types; the functions come from the library loaded at run time.
+struct cSdlSink::Library {
+  cSharedLibrary library{"libSDL2-2.0.so.0", true};
+  decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
+  decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
+  decltype(&SDL_GetError) GetError = nullptr;
+  decltype(&SDL_OpenAudioDevice) OpenAudioDevice = nullptr;
+  decltype(&SDL_PauseAudioDevice) PauseAudioDevice = nullptr;
+  decltype(&SDL_CloseAudioDevice) CloseAudioDevice = nullptr;
+
+  bool fncbLoad() {
+    return library.fncbFind("SDL_InitSubSystem", InitSubSystem) &&
+           library.fncbFind("SDL_QuitSubSystem", QuitSubSystem) &&
+           library.fncbFind("SDL_GetError", GetError) &&
+           library.fncbFind("SDL_OpenAudioDevice", OpenAudioDevice) &&
+           library.fncbFind("SDL_PauseAudioDevice", PauseAudioDevice) &&
+           library.fncbFind("SDL_CloseAudioDevice", CloseAudioDevice);
+  }
+};
 
 cSdlSink::cSdlSink() = default;
 
 cSdlSink::~cSdlSink() {
   subStop();
-  if (mbInitialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (mbInitialised) mLibrary->QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+std::string cSdlSink::fncLibraryVersion() {
+  cSharedLibrary library("libSDL2-2.0.so.0", false);
+  decltype(&SDL_GetVersion) getVersion = nullptr;
+  if (!library.fncbFind("SDL_GetVersion", getVersion)) return "";
+  SDL_version version{};
+  getVersion(&version);
+  return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+         std::to_string(version.patch);
 }
 
 bool cSdlSink::fncbStart(iAudioSource& source, const AudioFormat& format) {
   subStop();
+  if (!mLibrary) {
+    auto library = std::make_unique<Library>();
+    if (!library->fncbLoad()) {
+      msError = "SDL2 cannot be loaded: " + library->library.fncError();
+      return false;
+    }
+    mLibrary = std::move(library);
+  }
   if (!mbInitialised) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      msError = SDL_GetError();
+    if (mLibrary->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      msError = mLibrary->GetError();
       return false;
     }
     mbInitialised = true;
@@ -35,19 +75,19 @@ bool cSdlSink::fncbStart(iAudioSource& source, const AudioFormat& format) {
   want.userdata = this;
   mSource = &source;
   mFormat = format;
-  mDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  mDevice = mLibrary->OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (mDevice == 0) {
-    msError = SDL_GetError();
+    msError = mLibrary->GetError();
     mSource = nullptr;
     return false;
   }
-  SDL_PauseAudioDevice(mDevice, 0);
+  mLibrary->PauseAudioDevice(mDevice, 0);
   return true;
 }
 
 void cSdlSink::subStop() {
   if (mDevice != 0) {
-    SDL_CloseAudioDevice(mDevice);  // waits for a running callback to return
+    mLibrary->CloseAudioDevice(mDevice);  // waits for a running callback to return
     mDevice = 0;
   }
   mSource = nullptr;

@@ -4,9 +4,14 @@
 // within a few milliseconds. The device is opened in the format of the audio (SDL converts when
 // the card wants another).
 //
-// Errors: no audio driver or device -> fncbStart false, with SDL's reason in fncLastError().
+// SDL2 is loaded at the first start, not linked: a run that plays to the null or WAV sink never
+// maps it nor the display and sound-server libraries behind it.
+//
+// Errors: SDL2 cannot be loaded, no audio driver or device -> fncbStart false, with the reason
+// in fncLastError().
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/audio/iAudioSink.h"
@@ -25,9 +30,14 @@ class cSdlSink final : public iAudioSink {
   const char* fncName() const override { return "sdl"; }
   const std::string& fncLastError() const { return msError; }
 
+  // The version of the SDL2 library installed ("2.26.5"); empty when it cannot be loaded.
+  static std::string fncLibraryVersion();
+
  private:
+  struct Library;
   static void subCallback(void* self, uint8_t* stream, int bytes);
 
+  std::unique_ptr<Library> mLibrary;  // loaded at the first start
   bool mbInitialised = false;
   uint32_t mDevice = 0;
   iAudioSource* mSource = nullptr;

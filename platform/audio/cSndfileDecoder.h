@@ -1,8 +1,10 @@
 #pragma once
 // WAV (and the other containers libsndfile reads: AIFF, FLAC, Ogg Vorbis) through libsndfile.
 // Lengths and seeks are exact. More than two channels are reduced to the first two.
+// libsndfile (and the codecs behind it) is loaded at the first such file, not linked: a book of
+// MPEG audio never maps it.
 //
-// Errors of fncOpen: the header is not understood. A header that
+// Errors of fncOpen: libsndfile cannot be loaded; the header is not understood. A header that
 // claims more data than the file holds is trusted only as far as the data goes: reading ends at
 // the real end.
 
@@ -32,11 +34,16 @@ class cSndfileDecoder final : public iAudioDecoder {
   size_t fncRead(int16_t* out, size_t frames) override;
   bool fncbSeek(int64_t frame) override;
 
- private:
-  cSndfileDecoder(sf_private_tag* file, cFileDescriptor descriptor)
-      : mDescriptor(std::move(descriptor)), mFile(file) {}
+  // The version of the libsndfile installed ("1.2.0"); empty when it cannot be loaded.
+  static std::string fncLibraryVersion();
 
-  cFileDescriptor mDescriptor;  // outlives mFile, which reads through it
+ private:
+  struct Library;
+  cSndfileDecoder(std::unique_ptr<Library> library, sf_private_tag* file,
+                  cFileDescriptor descriptor);
+
+  std::unique_ptr<Library> mLibrary;  // outlives mFile
+  cFileDescriptor mDescriptor;        // outlives mFile, which reads through it
   sf_private_tag* mFile;
   AudioFormat mFormat;
   int mFileChannels = 0;

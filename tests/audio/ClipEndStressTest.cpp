@@ -66,10 +66,10 @@ TEST(ClipEndStressTest, EveryClipEndIsReportedWhileTheSinkPullsContinuously) {
     ASSERT_TRUE(player.fncbSetMark(player.pdDuration()));
     ASSERT_TRUE(player.fncbPlay());
     const int before = counter.ends;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (counter.ends == before && std::chrono::steady_clock::now() < deadline)
       player.subDoYourEvents();
-    if (counter.ends == before && ++lost == 20) break;  // enough to know, and quick to fail
+    if (counter.ends == before && ++lost == 3) break;  // a lost end never comes: enough to know
     EXPECT_LE(counter.ends, before + 1) << "clip " << i << " ended twice";
     EXPECT_FALSE(player.mbMarkSet);
   }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 #include "platform/audio/AudioSinks.h"
 #include "platform/audio/cAudioEngine.h"
@@ -230,6 +232,53 @@ TEST(WavSinkTest, WritesExactlyWhatIsHeardAndOnlyWhenComplete) {
   ASSERT_EQ(written.size(), frames * 2);
   EXPECT_TRUE(std::equal(written.begin(), written.end(), source.begin() + 11025 * 2));
   EXPECT_FALSE(std::filesystem::exists(dir / "out.wav.tmp"));
+}
+
+// On the wall clock the sink has no thread of its own: what the clock says is due is taken when
+// the position is looked at, and a pause ends it on the frame heard at that moment. The bounds
+// come from the times measured around each step, so a slow machine cannot fail the test.
+TEST(WavSinkTest, OnTheWallClockWhatIsDueIsTakenWhenThePositionIsLookedAt) {
+  using std::chrono::steady_clock;
+  test::cTempDir dir;
+  const auto source = test::fncRamp(22050, 1, 3.0);
+  test::subWriteWav(dir / "in.wav", 22050, 1, source);
+  auto sink = std::make_unique<cWavSink>(dir / "out.wav", nullptr);
+  cWavSink& wav = *sink;
+  int64_t paused = 0;
+  {
+    cAudioEngine engine(std::move(sink), false);
+    std::string error;
+    ASSERT_TRUE(engine.fncbOpen(dir / "in.wav", error)) << error;
+    const auto deadline = steady_clock::now() + std::chrono::seconds(30);
+    while (engine.fncFramesReady() < 4410 && steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const int64_t ready = engine.fncFramesReady();
+    ASSERT_GE(ready, 4410);
+    const auto playing = steady_clock::now();
+    ASSERT_TRUE(engine.fncbPlay());
+    const auto played = steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto before = steady_clock::now();
+    const int64_t heard = engine.fncPosition();
+    const auto after = steady_clock::now();
+    const auto frames = [](steady_clock::duration d) {
+      return std::chrono::duration_cast<std::chrono::microseconds>(d).count() * 22050 / 1000000;
+    };
+    // Frames come out of the buffer only, so at least what was ready at the start or what was
+    // due, whichever is less; never more than was due by the time the look ended.
+    EXPECT_GE(heard, std::min(ready, frames(before - played)) - 1);
+    EXPECT_LE(heard, frames(after - playing) + 1);
+    ASSERT_TRUE(engine.fncbPause());
+    paused = engine.fncPosition();
+    EXPECT_GE(paused, heard);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(engine.fncPosition(), paused);
+    ASSERT_TRUE(wav.fncbClose(error)) << error;
+  }
+  // The file holds exactly the frames heard, from the start on.
+  const auto written = test::fncReadWav(dir / "out.wav");
+  ASSERT_EQ(int64_t(written.size()), paused);
+  EXPECT_TRUE(std::equal(written.begin(), written.end(), source.begin()));
 }
 
 TEST(WavSinkTest, AnUnwritablePathFallsBackToNoSoundWithOneWarning) {
