@@ -163,6 +163,7 @@ void cAudioEngine::subSetStopPoint(int64_t frame) {
 }
 
 void cAudioEngine::subClearStopPoint() {
+  mSink->subCatchUp();
   std::lock_guard<std::mutex> lock(mMutex);
   if (mStop < 0) return;
   mStop = -1;
