@@ -424,9 +424,12 @@ void cAudioEngine::subRun() {
         mReady.subAppend(scratch.data(), n, fileStart, fileEnd);
         room -= n;
       }
-      // Handed over at once (a first frame never waits for a whole batch), but the sink is
-      // woken only when it waits for these frames.
-      if (mbConsumerWaiting) mDataReady.notify_all();
+      // A sink that waits is woken at once for its first frames after a play, a seek or an
+      // open (the first sample never waits for a batch); after that only once half the buffer
+      // is ready, not for every decoded frame (a sink on a virtual clock outruns the decoder and
+      // would otherwise wake once per frame).
+      if (mbConsumerWaiting && (!mbHandedOver || mReady.fncFrames() >= mCapacity / 2))
+        mDataReady.notify_all();
       continue;
     }
 
