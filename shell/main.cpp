@@ -7,7 +7,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -16,9 +19,6 @@
 #include "shell/cHeadlessPlayer.h"
 #include "shell/cScriptFrontEnd.h"
 #include "shell/cTerminalFrontEnd.h"
-#ifdef LYN_HAS_WINDOW
-#include "shell/window/WindowMain.h"
-#endif
 
 namespace {
 
@@ -121,17 +121,18 @@ int main(int argc, char** argv) {
     }
   }
 #ifdef LYN_HAS_WINDOW
-  // With a display, the window; `lyn-reader [BOOK-FOLDER]`.
+  // With a display, the window (`lyn-reader [BOOK-FOLDER]`): a program of its own beside this
+  // one, so that the runs above never load Qt. It checks the arguments itself.
   if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) {
-    std::string book;
-    for (const auto& arg : all) {
-      if (!arg.empty() && arg[0] == '-') {
-        std::cerr << "lyn-reader: unknown option \"" << arg << "\"\n" << kUsage;
-        return 2;
-      }
-      if (book.empty()) book = arg;
-    }
-    return fncRunWindow(argc, argv, book);
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string window =
+        ((ec ? std::filesystem::path(argv[0]) : self).parent_path() / "lyn-reader-window").string();
+    std::vector<char*> args(argv, argv + argc + 1);
+    args[0] = const_cast<char*>(window.c_str());
+    ::execv(window.c_str(), args.data());
+    std::cerr << "lyn-reader: cannot start the window \"" << window << "\" (" << std::strerror(errno)
+              << "); the player runs in the terminal\n";
   }
 #endif
   // Without a display (or a window in this build) the terminal is the player's window.
