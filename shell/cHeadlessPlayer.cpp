@@ -30,19 +30,23 @@ namespace {
 
 // Ticks without playing, with nothing queued, after which playback counts as stopped.
 constexpr int kStalledTicks = 200;
-// The longest jump of the virtual clock in fast play.
+// The longest jump of the virtual clock in fast play, and the longest sleep in real time (well
+// under the audio engine's one-second buffer, which a sink with no device of its own drains
+// only when looked at).
 constexpr int32_t kLongestFastStepMs = 250;
+constexpr int32_t kLongestSleepMs = 500;
 
-// How far the virtual clock may move at once: whole ticks up to the tick before the end of the
-// clip (the mark, or the end of the file), at least one tick. At `tempo` the file passes that
-// many times faster than the clock.
-int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo) {
+// How far the clock may move at once: whole ticks up to the tick before the end of the clip
+// (the mark, or the end of the file), at least one tick, at most `longestMs`. At `tempo` the
+// file passes that many times faster than the clock.
+int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo,
+                    int32_t longestMs = kLongestFastStepMs) {
   if (player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying || !player.mbAudioFileLoaded)
     return tickMs;
   const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
   const double ahead = (end - player.pdPosition()) * 1000.0 / std::max(tempo, 1.0);
   const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
-  return std::clamp(ticks, 1, kLongestFastStepMs / tickMs) * tickMs;
+  return std::clamp(ticks, 1, std::max(1, longestMs / tickMs)) * tickMs;
 }
 
 // The folder and the NCC file of a book given as its folder or as its NCC; on failure `why`
@@ -318,7 +322,11 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
       player.subDoYourEvents();
     } else {
       timer.subTick();
-      next += std::chrono::milliseconds(timer.fnclInterval());
+      // Nothing but the clip's end can happen while a clip plays: the poll sleeps through the
+      // clip up to the tick before its end, then goes in ticks, so an end is still noticed
+      // within one tick and the process wakes a few times a phrase, not a hundred times a second.
+      const int32_t tickMs = timer.fnclInterval();
+      next += std::chrono::milliseconds(queue.hasNext() ? tickMs : fncFastStep(player, tickMs, tempo, kLongestSleepMs));
       std::this_thread::sleep_until(next);
     }
     const bool idle = player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying && !queue.hasNext();
