@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -54,6 +55,24 @@ struct cScriptRun {
     return s + err;
   }
 };
+
+// A "clip" or "play" line's file and beginning.
+struct cClip {
+  std::string file;
+  double begin = 0;
+};
+
+inline cClip fncClip(const std::string& rest) {
+  std::istringstream words(rest);
+  cClip c;
+  words >> c.file >> c.begin;
+  return c;
+}
+
+// The same clip, as far as the three decimals of the lines go.
+inline bool operator==(const cClip& a, const cClip& b) {
+  return a.file == b.file && std::fabs(a.begin - b.begin) < 0.0005;
+}
 
 class cScriptRig {
  public:

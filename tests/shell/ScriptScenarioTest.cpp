@@ -11,20 +11,6 @@
 namespace lyn::testing {
 namespace {
 
-struct cClip {
-  std::string file;
-  double begin = 0;
-};
-
-cClip fncClip(const std::string& rest) {
-  std::istringstream words(rest);
-  cClip c;
-  words >> c.file >> c.begin;
-  return c;
-}
-
-bool operator==(const cClip& a, const cClip& b) { return a.file == b.file && std::fabs(a.begin - b.begin) < 0.0005; }
-
 // The clips of the sample book in reading order, from a run that lets it play.
 const std::vector<cClip>& fncBookClips() {
   static const std::vector<cClip> clips = [] {

@@ -66,18 +66,6 @@ void subCopyStoredState(const std::filesystem::path& from, const std::filesystem
                         std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
 }
 
-struct cClip {
-  std::string file;
-  double begin = 0;
-};
-
-cClip fncClip(const std::string& rest) {
-  std::istringstream words(rest);
-  cClip c;
-  words >> c.file >> c.begin;
-  return c;
-}
-
 TEST(Session, SleepPausesAndSavesThePlaceButKeepsTheBookAndRunsOn) {
   cScriptRig rig;
   cScriptRig afterPowerLoss;

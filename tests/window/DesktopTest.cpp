@@ -20,6 +20,7 @@
 #include "shell/window/cQtFrontEnd.h"
 #include "shell/window/cWindowInstance.h"
 #include "tests/TempFolder.h"
+#include "tests/window/SampleBookOptions.h"
 
 namespace lyn {
 namespace {
@@ -30,13 +31,7 @@ class Desktop : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(std::filesystem::exists(kDataFolder + "/sample-book/ncc.html")) << "the sample book is not built";
-    options.sProgramFolder = kDataFolder + "/";
-    options.registryFile = home / "registry.ini";
-    options.sUserDataFolder = (home / "data").string();
-    options.sAudio = "null";
-    options.bolVirtualClock = true;
-    options.sBook = kDataFolder + "/sample-book";
-    options.bolCheckPrerequisites = false;
+    options = testing::fncSampleBookOptions(home.path());
   }
   testing::TempFolder home;
   cApplicationOptions options;

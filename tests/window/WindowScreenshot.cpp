@@ -10,6 +10,7 @@
 
 #include "shell/cApplication.h"
 #include "shell/window/cQtFrontEnd.h"
+#include "tests/window/SampleBookOptions.h"
 
 int main(int argc, char** argv) {
   using namespace lyn;
@@ -32,15 +33,7 @@ int main(int argc, char** argv) {
     saved = frontEnd.form().grab().save(QString::fromStdString(output));
     return false;
   });
-  cApplicationOptions options;
-  options.sProgramFolder = programFolder + "/";
-  options.registryFile = home / "registry.ini";
-  options.sUserDataFolder = (home / "data").string();
-  options.sAudio = "null";
-  options.bolVirtualClock = true;
-  options.sBook = programFolder + "/sample-book";
-  options.bolCheckPrerequisites = false;
-  cApplication app(std::move(options), frontEnd);
+  cApplication app(testing::fncSampleBookOptions(home, programFolder), frontEnd);
   app.fncRun();
   std::filesystem::remove_all(home);
   if (!saved) {

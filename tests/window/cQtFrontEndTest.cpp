@@ -27,6 +27,7 @@
 #include "shell/cMainWindow.h"
 #include "shell/window/LanguageFont.h"
 #include "tests/TempFolder.h"
+#include "tests/window/SampleBookOptions.h"
 #include "tools/cSyntheticBook.h"
 
 namespace lyn {
@@ -38,13 +39,7 @@ class QtFrontEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(std::filesystem::exists(kDataFolder + "/sample-book/ncc.html")) << "the sample book is not built";
-    options.sProgramFolder = kDataFolder + "/";
-    options.registryFile = home / "registry.ini";
-    options.sUserDataFolder = (home / "data").string();
-    options.sAudio = "null";
-    options.bolVirtualClock = true;
-    options.sBook = kDataFolder + "/sample-book";
-    options.bolCheckPrerequisites = false;
+    options = testing::fncSampleBookOptions(home.path());
   }
   testing::TempFolder home;
   cApplicationOptions options;
