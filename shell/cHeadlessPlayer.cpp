@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -30,23 +32,39 @@ namespace {
 
 // Ticks without playing, with nothing queued, after which playback counts as stopped.
 constexpr int kStalledTicks = 200;
-// The longest jump of the virtual clock in fast play, and the longest sleep in real time (well
-// under the audio engine's one-second buffer, which a sink with no device of its own drains
-// only when looked at).
+// The longest jump of the virtual clock in fast play, and the longest sleep in real time (half
+// the audio engine's buffer, which a sink with no device of its own drains only when looked at:
+// the audio thread refills it once half is gone, so each look finds enough).
 constexpr int32_t kLongestFastStepMs = 250;
-constexpr int32_t kLongestSleepMs = 500;
+constexpr int32_t kLongestSleepMs = 2000;
 
-// How far the clock may move at once: whole ticks up to the tick before the end of the clip
-// (the mark, or the end of the file), at least one tick, at most `longestMs`. At `tempo` the
-// file passes that many times faster than the clock.
-int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo,
-                    int32_t longestMs = kLongestFastStepMs) {
+// The time until the end of the clip (the mark, or the end of the file) in milliseconds of the
+// clock; at `tempo` the file passes that many times faster than the clock. Nothing while no clip
+// plays.
+std::optional<double> fncTimeToClipEnd(cAudioPlaybackSystem& player, double tempo) {
   if (player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying || !player.mbAudioFileLoaded)
-    return tickMs;
+    return std::nullopt;
   const double end = player.mbMarkSet ? player.mdMarkPosition : player.pdDuration();
-  const double ahead = (end - player.pdPosition()) * 1000.0 / std::max(tempo, 1.0);
-  const auto ticks = static_cast<int32_t>(ahead / tickMs) - 1;
-  return std::clamp(ticks, 1, std::max(1, longestMs / tickMs)) * tickMs;
+  return (end - player.pdPosition()) * 1000.0 / std::max(tempo, 1.0);
+}
+
+// How far the virtual clock may move at once: whole ticks up to the tick before the end of the
+// clip, at least one tick, at most kLongestFastStepMs.
+int32_t fncFastStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo) {
+  const std::optional<double> ahead = fncTimeToClipEnd(player, tempo);
+  if (!ahead) return tickMs;
+  const auto ticks = static_cast<int32_t>(*ahead / tickMs) - 1;
+  return std::clamp(ticks, 1, std::max(1, kLongestFastStepMs / tickMs)) * tickMs;
+}
+
+// How long real-time play may sleep: whole ticks up to the first tick at or after the end of the
+// clip, so that one wake finds the clip ended (still within one tick of its end), at most
+// kLongestSleepMs.
+int32_t fncSleepStep(cAudioPlaybackSystem& player, int32_t tickMs, double tempo) {
+  const std::optional<double> ahead = fncTimeToClipEnd(player, tempo);
+  if (!ahead) return tickMs;
+  const auto ticks = static_cast<int32_t>(std::ceil(std::max(*ahead, 0.0) / tickMs));
+  return std::clamp(ticks, 1, std::max(1, kLongestSleepMs / tickMs)) * tickMs;
 }
 
 // The folder and the NCC file of a book given as its folder or as its NCC; on failure `why`
@@ -323,10 +341,10 @@ int cHeadlessPlayer::fncRun(const cHeadlessOptions& options) {
     } else {
       timer.subTick();
       // Nothing but the clip's end can happen while a clip plays: the poll sleeps through the
-      // clip up to the tick before its end, then goes in ticks, so an end is still noticed
-      // within one tick and the process wakes a few times a phrase, not a hundred times a second.
+      // clip to the first tick after its end, so an end is still noticed within one tick and
+      // the process wakes about once a phrase, not a hundred times a second.
       const int32_t tickMs = timer.fnclInterval();
-      next += std::chrono::milliseconds(queue.hasNext() ? tickMs : fncFastStep(player, tickMs, tempo, kLongestSleepMs));
+      next += std::chrono::milliseconds(queue.hasNext() ? tickMs : fncSleepStep(player, tickMs, tempo));
       std::this_thread::sleep_until(next);
     }
     const bool idle = player.mlCurrentAudioState != cAudioPlaybackSystem::kPlaying && !queue.hasNext();

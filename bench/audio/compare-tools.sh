@@ -6,14 +6,15 @@
 #   lyn-reader --play --speed 5      the engine at the recorded speed, null sink, virtual clock
 #   lyn-reader --play --speed 15     tempo 2.0 with pauses shortened
 #   bench_audio, the skim row        tempo 2.5 with pauses shortened (fast forward)
-# the voluntary context switches of real-time playback to the null sink, and the start-up to
-# the first sample of the sample book (first-sample.sh).
+# the voluntary context switches of real-time playback to the null sink (the engine's threads
+# alone, and the whole lyn-reader --play process over 30 s of the hour and of the sample book),
+# and the start-up to the first sample of the sample book (first-sample.sh).
 # Usage: bench/audio/compare-tools.sh [BUILD_DIR]
 # Needs mpg123, sox and libsox-fmt-mp3 (Debian packages; for measuring only, not for the tests).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
-cmake --build "$build" --target lyn-reader bench_audio >/dev/null
+cmake --build "$build" --target lyn-reader bench_audio lyn_data_books >/dev/null
 hour="$build/bench/audio/hour-22050-mono.mp3"
 for tool in mpg123 sox /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 2; }
@@ -56,4 +57,12 @@ awk -v a="$s5" -v b="$mpg" -v c="$s15" -v d="$sox" \
   'BEGIN { printf "step 5 / mpg123 -t: %.2fx (goal 1.2x)   step 15 / sox tempo 2.0: %.2fx (goal 1.0x)\n", a / b, c / d }'
 "$build/bench/audio/bench_audio" --benchmark_filter='BM_RealTimeSwitches|ToFirst' 2>/dev/null |
   grep -E '^BM_'
+# Voluntary context switches of the whole process over 30 s of real-time play, per hour.
+switches() {
+  /usr/bin/time -f "%w" -o "$work/t" timeout -s INT 30 "$build/shell/lyn-reader" --play "$1" \
+    --audio null >/dev/null 2>&1 || true
+  tail -n 1 "$work/t" | awk '{printf "%d", $1 * 120}'
+}
+printf 'voluntary switches per hour, lyn-reader --play in real time: the hour %s, the sample book %s (goal 10000)\n' \
+  "$(switches "$work/book")" "$(switches "$build/data/sample-book")"
 "$root/bench/audio/first-sample.sh" "$build" 20

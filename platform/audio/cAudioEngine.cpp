@@ -12,9 +12,10 @@ namespace lyn {
 namespace {
 constexpr int64_t kDecodeFrames = 1152;  // one MPEG-1 frame
 // Audio decoded ahead of the sink. Large, so that each side wakes the other rarely (the audio
-// thread refills it once a quarter is left: about once a second); what is heard still changes
-// at once, since a seek, an open or a new speed discards it.
-constexpr int64_t kReadyMilliseconds = 1000;
+// thread refills it once half is left: every two seconds), and so that a sink with no device of
+// its own, which drains it only when looked at, may be looked at as rarely; what is heard still
+// changes at once, since a seek, an open or a new speed discards it.
+constexpr int64_t kReadyMilliseconds = 4000;
 }
 
 cAudioEngine::cAudioEngine(std::unique_ptr<iAudioSink> sink, bool hasSpeedStage, cSoundDeviceNotice* notice)
@@ -282,9 +283,8 @@ size_t cAudioEngine::fncPull(int16_t* out, size_t frames, bool wait) {
         mHeard = fileEnd;
         mbHandedOver = true;
       }
-      // The decoder sleeps until three quarters of the buffer have been heard, then refills it
-      // in one go.
-      if (mbProducerWaiting && mReady.fncFrames() <= mCapacity / 4) mWake.notify_one();
+      // The decoder sleeps until half the buffer has been heard, then refills it in one go.
+      if (mbProducerWaiting && mReady.fncFrames() <= mCapacity / 2) mWake.notify_one();
       if (n == 0 || (mStop >= 0 && mHeard >= mStop)) {
         if (mStop >= 0) mHeard = std::max(mHeard, std::min(mStop, mLength));
         subReachEnd();

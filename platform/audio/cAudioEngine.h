@@ -2,9 +2,9 @@
 // One voice of the audio layer: a decoder, the speed stage (when the chain has one), a small
 // buffer and a sink, with an audio thread that decodes and changes speed ahead of the sink.
 //
-// Threads. The audio thread keeps about a second decoded ahead; it refills the buffer in one go
-// once the sink has taken three quarters of it, and wakes the sink only when a pull waits, so
-// each side wakes the other about once a second. Every public operation is for the
+// Threads. The audio thread keeps a few seconds decoded ahead; it refills the buffer in one go
+// once the sink has taken half of it, and wakes the sink only when a pull waits, so each side
+// wakes the other about every two seconds. Every public operation is for the
 // user-interface thread and takes the engine's lock only to swap buffers or flags; opening a file
 // reads its header on the calling thread (cheap), everything else that touches the file
 // (decoding, seeking, measuring a stream without length information) runs on the audio thread.
@@ -110,8 +110,7 @@ class cAudioEngine final : private iAudioSource {
   void subRun();
   void subStartSink(const AudioFormat& format);
   void subReachEnd();
-  // The audio thread sleeps until the sink has taken three quarters of a full buffer or a
-  // request comes.
+  // The audio thread sleeps until the sink has taken half a full buffer or a request comes.
   void subWaitForWork(std::unique_lock<std::mutex>& lock);
 
   const bool mbHasSpeedStage;
