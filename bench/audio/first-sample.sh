@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Start-up to the first sample of the sample book: wall time from the spawn of
 #   lyn-reader --play data/sample-book --fast --audio null
-# to the first line it prints, which it prints as the first clip starts (its first sample is
-# taken in the same step), on the built-in settings. Runs it N times through first_sample,
+# to the first line it prints, on the built-in settings. It prints the line as it starts the
+# first point; the clip's first sample follows in the first step of its loop, a fraction of a
+# millisecond later (the clip is opened there). Runs it N times through first_sample,
 # taking turns with /bin/echo, whose figure is the floor of the method, and prints the median,
 # the mean and the least of each in milliseconds.
 # Usage: bench/audio/first-sample.sh [BUILD_DIR] [RUNS] [PROGRAM]
