@@ -1,7 +1,10 @@
 #include "audio/cVariControl.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
 #include <charconv>
-#include <fstream>
 #include <iostream>
 
 #include "audio/cAudioPlaybackSystem.h"
@@ -51,17 +54,13 @@ cVariControl::cVariControl(cRegistry& registry, int32_t processorLevel, int32_t 
 
 int32_t cVariControl::fncPlatformProcessorLevel() {
 #if defined(__x86_64__) || defined(__i386__)
-  std::ifstream in("/proc/cpuinfo");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("cpu family", 0) != 0) continue;
-    const auto colon = line.find(':');
-    if (colon == std::string::npos) break;
-    const std::string_view value = fncTrimAsciiSpace(std::string_view(line).substr(colon + 1));
-    int32_t family = 0;
-    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), family);
-    if (ec == std::errc() && end == value.data() + value.size()) return family;
-    break;
+  // The family as the processor reports it (what /proc/cpuinfo calls "cpu family"), asked of
+  // the processor itself: reading /proc/cpuinfo costs the kernel a report on every processor.
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0) {
+    auto family = static_cast<int32_t>((eax >> 8) & 0xF);
+    if (family == 0xF) family += static_cast<int32_t>((eax >> 20) & 0xFF);
+    return family;
   }
 #endif
   return 6;

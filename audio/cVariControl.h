@@ -60,7 +60,8 @@ class cVariControl {
   const Row& fncSkimRow() const { return mSkimRow; }
   int32_t fnclProcessorClass() const { return mlProcessorClass; }
 
-  // The x86 family from /proc/cpuinfo ("cpu family"); 6 elsewhere or when it cannot be read.
+  // The x86 processor family (CPUID, as "cpu family" in /proc/cpuinfo); 6 elsewhere or when the
+  // processor does not say.
   static int32_t fncPlatformProcessorLevel();
   // Processor class: for operating-system codes 1..3, (processorType - 286) / 100 rounded;
   // otherwise processorLevel - 2.

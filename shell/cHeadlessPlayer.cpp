@@ -195,7 +195,8 @@ void cHeadlessPlayer::subPrintPoint(int32_t ilTocItem) {
   const std::string& kind = !item.sClass.empty() ? item.sClass
                             : !item.sSubClass.empty() ? item.sSubClass
                                                       : std::string("group");
-  *mText << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n';
+  // Each line leaves at once, also into a pipe: whoever reads it follows the book as it plays.
+  *mText << ilTocItem << ' ' << kind << ' ' << item.sCaption << '\n' << std::flush;
 }
 
 void cHeadlessPlayer::evTocPositionChanged(int32_t ilTocItem) { subPrintPoint(ilTocItem); }

@@ -8,15 +8,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace lyn {
 
-// The file as libmpg123 reads it: one pread of 128 KiB serves many small requests.
+// The file as libmpg123 reads it: one pread of 128 KiB serves many small requests. The first
+// reads are smaller (16 KiB, then twice as much each time): opening a file needs only its first
+// frames and its last 128 bytes, and a file that is only opened to be checked, or played from its
+// start, is then not copied 128 KiB at a time before its first frame decodes.
 struct cMpg123Decoder::cReader {
   static constexpr size_t kBufferBytes = 128 * 1024;
+  static constexpr size_t kFirstReadBytes = 16 * 1024;
 
-  explicit cReader(cFileDescriptor file) : mFile(std::move(file)), mBuffer(kBufferBytes) {}
+  explicit cReader(cFileDescriptor file)
+      : mFile(std::move(file)), mBuffer(std::make_unique_for_overwrite<unsigned char[]>(kBufferBytes)) {}
 
   ssize_t fncRead(unsigned char* out, size_t bytes) {
     size_t done = 0;
@@ -24,15 +29,15 @@ struct cMpg123Decoder::cReader {
       if (mOffset >= mBufferStart && mOffset < mBufferStart + int64_t(mBufferFill)) {
         const size_t at = static_cast<size_t>(mOffset - mBufferStart);
         const size_t n = std::min(bytes - done, mBufferFill - at);
-        std::memcpy(out + done, mBuffer.data() + at, n);
+        std::memcpy(out + done, mBuffer.get() + at, n);
         done += n;
         mOffset += static_cast<int64_t>(n);
         continue;
       }
       // A large request goes straight to the file; a small one refills the buffer.
-      const bool direct = bytes - done >= mBuffer.size();
-      unsigned char* into = direct ? out + done : mBuffer.data();
-      const size_t want = direct ? bytes - done : mBuffer.size();
+      const bool direct = bytes - done >= kBufferBytes;
+      unsigned char* into = direct ? out + done : mBuffer.get();
+      const size_t want = direct ? bytes - done : mRefillBytes;
       ssize_t got = -1;
       do {
         got = ::pread(mFile.get(), into, want, static_cast<off_t>(mOffset));
@@ -44,6 +49,9 @@ struct cMpg123Decoder::cReader {
         done += static_cast<size_t>(got);
         mOffset += got;
       } else {
+        // Reading on from where the buffer ended: the file is being played through.
+        if (mOffset == mBufferStart + int64_t(mBufferFill))
+          mRefillBytes = std::min(2 * mRefillBytes, kBufferBytes);
         mBufferStart = mOffset;
         mBufferFill = static_cast<size_t>(got);
       }
@@ -75,7 +83,8 @@ struct cMpg123Decoder::cReader {
   }
 
   cFileDescriptor mFile;
-  std::vector<unsigned char> mBuffer;
+  std::unique_ptr<unsigned char[]> mBuffer;
+  size_t mRefillBytes = kFirstReadBytes;
   int64_t mBufferStart = 0;
   size_t mBufferFill = 0;
   int64_t mOffset = 0;

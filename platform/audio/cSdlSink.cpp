@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/audio/cSharedLibrary.h"
+#include "platform/files/cSharedLibrary.h"
 
 namespace lyn {
 

@@ -1,7 +1,6 @@
 #include "platform/drives/cDrives.h"
 
 #include <dirent.h>
-#include <libmount.h>
 #include <pwd.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -18,6 +17,7 @@
 #include <system_error>
 
 #include "platform/drives/PathCompare.h"
+#include "platform/drives/cMountLibrary.h"
 #include "platform/files/TextCase.h"
 
 namespace lyn {
@@ -51,19 +51,19 @@ bool isOneOf(std::string_view type, std::initializer_list<std::string_view> type
   return false;
 }
 
-bool isNetworkType(const std::string& type) {
+bool isNetworkType(const cMountLibrary& mount, const std::string& type) {
   return isOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "davfs", "fuse.davfs",
                         "fuse.davfs2", "9p", "virtiofs", "vboxsf", "afs", "ceph", "glusterfs",
                         "fuse.glusterfs", "ncpfs"}) ||
-         mnt_fstype_is_netfs(type.c_str());
+         mount.fstype_is_netfs(type.c_str());
 }
 
-bool isPseudoType(const std::string& type) {
+bool isPseudoType(const cMountLibrary& mount, const std::string& type) {
   return isOneOf(type, {"proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "securityfs", "debugfs",
                         "tracefs", "mqueue", "fusectl", "configfs", "bpf", "pstore", "autofs", "squashfs",
                         "binfmt_misc", "hugetlbfs", "efivarfs", "nsfs", "overlay", "rpc_pipefs",
                         "selinuxfs"}) ||
-         mnt_fstype_is_pseudofs(type.c_str());
+         mount.fstype_is_pseudofs(type.c_str());
 }
 
 std::optional<bool> readFlag(const fs::path& file) {
@@ -96,8 +96,9 @@ std::optional<bool> isRemovableDevice(const std::string& sysFolder, dev_t devno,
 }
 
 // The drive type of one mount, or nothing when it is no drive.
-std::optional<eDriveType> classify(const std::string& target, const std::string& source, const std::string& type,
-                                   dev_t devno, const std::string& sysFolder) {
+std::optional<eDriveType> classify(const cMountLibrary& mount, const std::string& target,
+                                   const std::string& source, const std::string& type, dev_t devno,
+                                   const std::string& sysFolder) {
   if (isSystemMount(target)) return std::nullopt;
   const bool blockDevice = source.size() > 5 && source.compare(0, 5, "/dev/") == 0;
   const std::string deviceName = blockDevice ? fs::path(source).filename().string() : std::string();
@@ -105,8 +106,8 @@ std::optional<eDriveType> classify(const std::string& target, const std::string&
   if (isOneOf(type, {"iso9660", "udf"})) return eDriveType::CdRom;
   if (deviceName.size() > 2 && deviceName.compare(0, 2, "sr") == 0) return eDriveType::CdRom;
   if (isOneOf(type, {"tmpfs", "ramfs"})) return eDriveType::RamDisk;
-  if (isNetworkType(type)) return eDriveType::Network;
-  if (isPseudoType(type)) return std::nullopt;
+  if (isNetworkType(mount, type)) return eDriveType::Network;
+  if (isPseudoType(mount, type)) return std::nullopt;
   if (blockDevice)
     return isRemovableDevice(sysFolder, devno, deviceName).value_or(false) ? eDriveType::Removable
                                                                             : eDriveType::Fixed;
@@ -186,21 +187,31 @@ struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };
 struct TableDeleter {
-  void operator()(libmnt_table* table) const { mnt_unref_table(table); }
+  const cMountLibrary* mount;
+  void operator()(libmnt_table* table) const { mount->unref_table(table); }
 };
 struct IterDeleter {
-  void operator()(libmnt_iter* iter) const { mnt_free_iter(iter); }
+  const cMountLibrary* mount;
+  void operator()(libmnt_iter* iter) const { mount->free_iter(iter); }
 };
 
 }  // namespace
 
 cDrives::cDrives() : cDrives(MachinePaths{}) {}
 
-cDrives::cDrives(MachinePaths paths) : mPaths(std::move(paths)), mMonitor(mPaths.sMountTable) {
+cDrives::cDrives(MachinePaths paths) : mPaths(std::move(paths)) {
   mPaths.sRootFolder = mPaths.sRootFolder.empty() ? std::string() : withoutTrailingSeparators(mPaths.sRootFolder);
   if (!mPaths.sHomeFolder.empty()) mPaths.sHomeFolder = withoutTrailingSeparators(mPaths.sHomeFolder);
-  mMonitor.fncbChanged();
-  subReload();
+}
+
+cDrives::~cDrives() = default;
+
+void cDrives::subReadFirst() const {
+  if (mMonitor) return;
+  // The monitor first, so that a change while the table is read is reported later.
+  mMonitor = std::make_unique<cMountMonitor>(mPaths.sMountTable);
+  mMonitor->fncbChanged();
+  subRead();
 }
 
 std::string cDrives::fncUserHomeFolder() {
@@ -216,12 +227,39 @@ std::string cDrives::fncUserHomeFolder() {
 }
 
 bool cDrives::fncbUpdate() {
-  if (!mMonitor.fncbChanged()) return false;
-  subReload();
+  if (!mMonitor) {
+    subReadFirst();
+    return false;
+  }
+  if (!mMonitor->fncbChanged()) return false;
+  subRead();
   return true;
 }
 
+const std::vector<cDrive>& cDrives::fncDrives() const {
+  subReadFirst();
+  return mvDrives;
+}
+
+const std::vector<std::string>& cDrives::fncMountPoints() const {
+  subReadFirst();
+  return mvsMountPoints;
+}
+
+bool cDrives::fncbUsesKernelMonitor() const {
+  subReadFirst();
+  return mMonitor->fncbUsesKernelMonitor();
+}
+
 void cDrives::subReload() {
+  if (!mMonitor) {
+    subReadFirst();
+    return;
+  }
+  subRead();
+}
+
+void cDrives::subRead() const {
   mvDrives.clear();
   mvsMountPoints.clear();
 
@@ -234,24 +272,30 @@ void cDrives::subReload() {
     mvDrives.push_back(std::move(drive));
   }
 
-  std::unique_ptr<libmnt_table, TableDeleter> table(mnt_new_table());
-  std::unique_ptr<libmnt_iter, IterDeleter> iter(mnt_new_iter(MNT_ITER_FORWARD));
-  if (!table || !iter) return;
-  // Broken lines are skipped, the rest of the table still counts.
-  mnt_table_set_parser_errcb(table.get(), [](libmnt_table*, const char*, int) { return 1; });
   std::string text = fncMountInfoLines(mPaths.sMountTable);
   if (text.empty()) return;
+  if (!mMountLibrary) {
+    auto library = std::make_unique<cMountLibrary>();
+    if (!library->fncbLoad()) return;
+    mMountLibrary = std::move(library);
+  }
+  const cMountLibrary& mount = *mMountLibrary;
+  std::unique_ptr<libmnt_table, TableDeleter> table(mount.new_table(), TableDeleter{&mount});
+  std::unique_ptr<libmnt_iter, IterDeleter> iter(mount.new_iter(MNT_ITER_FORWARD), IterDeleter{&mount});
+  if (!table || !iter) return;
+  // Broken lines are skipped, the rest of the table still counts.
+  mount.table_set_parser_errcb(table.get(), [](libmnt_table*, const char*, int) { return 1; });
   std::unique_ptr<FILE, FileCloser> stream(::fmemopen(text.data(), text.size(), "r"));
   if (!stream) return;
-  mnt_table_parse_stream(table.get(), stream.get(), mPaths.sMountTable.c_str());
+  mount.table_parse_stream(table.get(), stream.get(), mPaths.sMountTable.c_str());
 
   libmnt_fs* entry = nullptr;
-  while (mnt_table_next_fs(table.get(), iter.get(), &entry) == 0) {
-    const char* targetText = mnt_fs_get_target(entry);
+  while (mount.table_next_fs(table.get(), iter.get(), &entry) == 0) {
+    const char* targetText = mount.fs_get_target(entry);
     if (!targetText || targetText[0] != '/') continue;
     const std::string target = withoutTrailingSeparators(targetText);
-    const char* sourceText = mnt_fs_get_source(entry);
-    const char* typeText = mnt_fs_get_fstype(entry);
+    const char* sourceText = mount.fs_get_source(entry);
+    const char* typeText = mount.fs_get_fstype(entry);
     const std::string source = sourceText ? sourceText : "";
     const std::string type = typeText ? typeText : "";
     const std::string mountPoint = mapped(mPaths.sRootFolder, target);
@@ -262,7 +306,7 @@ void cDrives::subReload() {
 
     // A mount of the home folder is the home drive, already listed.
     if (!home.empty() && mountPoint == home) continue;
-    auto driveType = classify(target, source, type, mnt_fs_get_devno(entry), mPaths.sSysFolder);
+    auto driveType = classify(mount, target, source, type, mount.fs_get_devno(entry), mPaths.sSysFolder);
 
     // A later mount on the same point hides the earlier one.
     auto same = mvDrives.end();
@@ -287,6 +331,7 @@ void cDrives::subReload() {
 
 std::string cDrives::fncDriveOfPath(std::string_view path) const {
   if (path.empty() || path.front() != '/') return {};
+  subReadFirst();
   const std::string* exact = nullptr;
   const std::string* folded = nullptr;
   size_t exactDepth = 0;

@@ -12,20 +12,24 @@
 // sshfs, davfs, 9p, virtiofs, ...: network; a block device that /sys marks removable:
 // removable; any other block device: fixed; anything else: unknown.
 //
-// A drive is ready when its mount point can be listed. The table, and with it the readiness,
-// is read again only when the monitor reports a change, so fncbUpdate costs one poll when
-// nothing happened.
+// A drive is ready when its mount point can be listed. The table is first read (and libmount
+// loaded, and the monitor set up) when the drives are first asked for, so a run that never asks,
+// such as playing a book given by its folder, never reads it; the first fncbUpdate reads it and
+// answers false. The table, and with it the readiness, is read again only when the monitor
+// reports a change, so fncbUpdate costs one poll when nothing happened.
 //
 // Everything the layer reads comes from the paths in MachinePaths, so tests build a fake
 // machine in a temporary folder: a table of their own, a /sys of their own, and a root folder
 // under which the table's mount points lie.
 //
 // Errors, none of which stops the program:
-//   table missing or unreadable      -> no mounted drives; the home folder alone
+//   table missing or unreadable, or libmount cannot be loaded
+//                                    -> no mounted drives; the home folder alone
 //   odd lines in the table           -> skipped; the other lines count
 //   a mount point that vanished      -> listed, not ready
 //   /sys without the device          -> a block device counts as fixed
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +37,8 @@
 #include "platform/drives/iDrives.h"
 
 namespace lyn {
+
+struct cMountLibrary;
 
 class cDrives final : public iDrives {
  public:
@@ -48,9 +54,10 @@ class cDrives final : public iDrives {
   // This machine.
   cDrives();
   explicit cDrives(MachinePaths paths);
+  ~cDrives() override;
 
   bool fncbUpdate() override;
-  const std::vector<cDrive>& fncDrives() const override { return mvDrives; }
+  const std::vector<cDrive>& fncDrives() const override;
   std::string fncDriveOfPath(std::string_view path) const override;
   std::optional<uint64_t> fncFreeSpace(const std::string& path) const override;
 
@@ -58,18 +65,24 @@ class cDrives final : public iDrives {
   void subReload();
 
   // Every mount point of the table (drives or not) with the root folder prefixed, in table order.
-  const std::vector<std::string>& fncMountPoints() const { return mvsMountPoints; }
+  const std::vector<std::string>& fncMountPoints() const;
   const MachinePaths& fncPaths() const { return mPaths; }
-  bool fncbUsesKernelMonitor() const { return mMonitor.fncbUsesKernelMonitor(); }
+  bool fncbUsesKernelMonitor() const;
 
   // $HOME when it is an absolute path, else the password database's entry; no trailing "/".
   static std::string fncUserHomeFolder();
 
  private:
+  // Sets up the monitor and reads the table, the first time only.
+  void subReadFirst() const;
+  void subRead() const;
+
   MachinePaths mPaths;
-  cMountMonitor mMonitor;
-  std::vector<cDrive> mvDrives;
-  std::vector<std::string> mvsMountPoints;
+  // Filled on the first question, which may be a const one: all of it is the table as last read.
+  mutable std::unique_ptr<cMountMonitor> mMonitor;
+  mutable std::unique_ptr<cMountLibrary> mMountLibrary;
+  mutable std::vector<cDrive> mvDrives;
+  mutable std::vector<std::string> mvsMountPoints;
 };
 
 }  // namespace lyn

@@ -1,7 +1,8 @@
 #include "platform/drives/cMountMonitor.h"
 
-#include <libmount.h>
 #include <sys/stat.h>
+
+#include "platform/drives/cMountLibrary.h"
 
 namespace lyn {
 
@@ -15,12 +16,20 @@ bool isKernelTable(const std::string& path) {
 
 cMountMonitor::cMountMonitor(std::string tablePath) : mTablePath(std::move(tablePath)) {
   if (isKernelTable(mTablePath)) {
-    mMonitor = mnt_new_monitor();
-    // The descriptor is made here so that a change between now and the first question is not
-    // missed; the first question reports a change anyway.
-    if (!mMonitor || mnt_monitor_enable_kernel(mMonitor, 1) != 0 || mnt_monitor_get_fd(mMonitor) < 0) {
-      if (mMonitor) mnt_unref_monitor(mMonitor);
-      mMonitor = nullptr;
+    auto library = std::make_unique<cMountLibrary>();
+    if (library->fncbLoad()) {
+      mMonitor = library->new_monitor();
+      // The descriptor is made here so that a change between now and the first question is
+      // not missed; the first question reports a change anyway.
+      if (mMonitor && (library->monitor_enable_kernel(mMonitor, 1) != 0 ||
+                       library->monitor_get_fd(mMonitor) < 0)) {
+        library->unref_monitor(mMonitor);
+        mMonitor = nullptr;
+      }
+    }
+    if (mMonitor) {
+      mLibrary = std::move(library);
+    } else {
       // The kernel's table has no useful modification time.
       mAlwaysChanged = true;
     }
@@ -30,7 +39,7 @@ cMountMonitor::cMountMonitor(std::string tablePath) : mTablePath(std::move(table
 }
 
 cMountMonitor::~cMountMonitor() {
-  if (mMonitor) mnt_unref_monitor(mMonitor);
+  if (mMonitor) mLibrary->unref_monitor(mMonitor);
 }
 
 cMountMonitor::FileIdentity cMountMonitor::fncIdentity() const {
@@ -54,7 +63,7 @@ bool cMountMonitor::fncbChanged() {
     for (int i = 0; i < 64; ++i) {
       const char* file = nullptr;
       int type = 0;
-      int rc = mnt_monitor_next_change(mMonitor, &file, &type);
+      int rc = mLibrary->monitor_next_change(mMonitor, &file, &type);
       if (rc != 0) {
         if (rc < 0) changed = true;  // the monitor failed: assume the worst
         break;

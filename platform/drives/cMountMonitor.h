@@ -1,22 +1,26 @@
 #pragma once
 // Tells cheaply whether a mount table may have changed since it was last asked.
 //
-// For the kernel's own table ("/proc/self/mountinfo") this is libmount's monitor: one
-// non-blocking poll of the table, no reading. Any other file (the fake tables of tests) is
+// For the kernel's own table ("/proc/self/mountinfo") this is libmount's monitor (libmount is
+// loaded for it here): one non-blocking poll of the table, no reading. Any other file (the fake tables of tests) is
 // watched by its identity and modification time: replacing or rewriting it counts as a change.
 //
 // Errors, none of which stops the program:
-//   the monitor cannot be set up   -> every question is answered "changed" (correct, only slower)
+//   the monitor cannot be set up, or libmount cannot be loaded
+//                                  -> every question is answered "changed" (correct, only slower)
 //   the file is missing            -> a change is reported when it appears or goes again
 
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 struct libmnt_monitor;
 
 namespace lyn {
+
+struct cMountLibrary;
 
 class cMountMonitor {
  public:
@@ -45,6 +49,7 @@ class cMountMonitor {
   FileIdentity fncIdentity() const;
 
   std::string mTablePath;
+  std::unique_ptr<cMountLibrary> mLibrary;  // only while mMonitor is set
   libmnt_monitor* mMonitor = nullptr;
   bool mFirst = true;
   bool mAlwaysChanged = false;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "audio/cAudioPlaybackSystem.h"
 #include "audio/cVariControl.h"
 #include "platform/registry/cRegistry.h"
@@ -54,6 +57,19 @@ TEST_F(VariControlTest, TheProcessorClassChoosesTheSet) {
   EXPECT_GT(cVariControl::fncPlatformProcessorLevel(), 0);
   cVariControl vari(registry, 23);  // a processor family far beyond 6: set A
   EXPECT_EQ(fncRead("Vari\\Speed9"), "120, 3000, 100, 25, 1000, 150");
+}
+
+TEST(VariControlPlatform, TheProcessorLevelIsTheFamilyTheKernelReports) {
+  std::ifstream in("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("cpu family", 0) != 0) continue;
+    const auto colon = line.find(':');
+    ASSERT_NE(colon, std::string::npos) << line;
+    EXPECT_EQ(cVariControl::fncPlatformProcessorLevel(), std::stoi(line.substr(colon + 1)));
+    return;
+  }
+  GTEST_SKIP() << "no x86 \"cpu family\" in /proc/cpuinfo";
 }
 
 TEST_F(VariControlTest, StepsApplyTheirRowToTheBookPlayersControl) {

@@ -1,5 +1,6 @@
 // The program maps only the libraries a run uses: playing an MP3 book to the null sink loads
-// neither SDL2 (nor the display and sound-server libraries behind it) nor libsndfile. The
+// neither SDL2 (nor the display and sound-server libraries behind it) nor libsndfile, and a book
+// given by its folder needs no drive list, so libmount (with libblkid and libselinux) stays out. The
 // dynamic loader's own trace (LD_DEBUG=libs) of the built program tells what it loaded.
 
 #include <gtest/gtest.h>
@@ -70,6 +71,17 @@ TEST(LoadedLibraries, AnMp3BookToTheNullSinkLoadsNeitherSdlNorLibsndfile) {
   EXPECT_TRUE(trace.fncbLoaded("libmpg123")) << "the loader's trace is missing";
   EXPECT_FALSE(trace.fncbLoaded("libSDL2"));
   EXPECT_FALSE(trace.fncbLoaded("libsndfile"));
+}
+
+TEST(LoadedLibraries, ABookGivenByItsFolderLoadsNoMountTableLibraries) {
+  TempFolder home;
+  const cTrace trace =
+      fncPlayTraced(std::filesystem::path(LYN_BUILD_DATA_DIR) / "sample-book", home.path());
+  ASSERT_EQ(trace.status, 0) << trace.text.substr(0, 2000);
+  EXPECT_TRUE(trace.fncbLoaded("libmpg123")) << "the loader's trace is missing";
+  EXPECT_FALSE(trace.fncbLoaded("libmount"));
+  EXPECT_FALSE(trace.fncbLoaded("libblkid"));
+  EXPECT_FALSE(trace.fncbLoaded("libselinux"));
 }
 
 TEST(LoadedLibraries, AWavBookLoadsLibsndfileAndStillNotSdl) {

@@ -191,6 +191,23 @@ TEST(Drives, TheTableIsReadAgainOnlyWhenItChanged) {
   EXPECT_FALSE(drives.fncDrives()[1].bolIsReady);
 }
 
+TEST(Drives, TheTableIsFirstReadWhenTheDrivesAreFirstAskedFor) {
+  cFakeMachine m;
+  m.blockDevice("sdb", true, "sdb1");
+  cDrives drives(m.paths());
+  // Written after the drives were made and before they were asked for: the first answer has it.
+  m.writeTable({m.mount(20, "8:1", "/", "ext4", "/dev/sda1"),
+                m.mount(40, "8:17", "/media/me/STICK", "vfat", "/dev/sdb1")});
+  EXPECT_FALSE(drives.fncbUpdate());
+  const std::vector<std::string> expected = {m.home(), m.at("/media/me/STICK")};
+  EXPECT_EQ(mountPoints(drives), expected);
+  EXPECT_FALSE(drives.fncbUpdate());
+
+  cDrives asked(m.paths());
+  EXPECT_EQ(asked.fncDriveOfPath(m.at("/media/me/STICK/book/ncc.html")), m.at("/media/me/STICK"));
+  EXPECT_EQ(mountPoints(asked), expected);
+}
+
 TEST(Drives, APathBelongsToTheDeepestMountPointThatHoldsIt) {
   cFakeMachine m;
   m.blockDevice("sdb", true, "sdb1");

@@ -1,4 +1,4 @@
-#include "platform/audio/cSharedLibrary.h"
+#include "platform/files/cSharedLibrary.h"
 
 #include <dlfcn.h>
 
