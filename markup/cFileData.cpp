@@ -201,30 +201,28 @@ int32_t cFileData::fncInsertElementClass(cElementData&& iclsElementData, int32_t
 
 int32_t cFileData::fncInsertTokenizedElement(
     cElementData&& iclsElementData,
-    std::span<const std::pair<std::string_view, std::string_view>> aAttributes) {
-  if (cElementData::fncbKeepable(sData, aAttributes)) {
-    uint32_t* block = fncAttributeWords(cElementData::fncKeptBlockWords(aAttributes.size()));
-    iclsElementData.subKeepAttributes(block, sData, aAttributes);
+    std::span<const std::pair<std::string_view, std::string_view>> aAttributes,
+    size_t ilAttributesFrom) {
+  // Reading again costs a scan of the tag: only for tags of a few short attributes, so that a
+  // lookup stays cheap whatever the input.
+  constexpr size_t kMostPairs = 16;
+  constexpr size_t kLongestSpan = 4096;
+  const auto readable = [&] {
+    if (ilAttributesFrom > sData.size() || aAttributes.empty() || aAttributes.size() > kMostPairs)
+      return false;
+    const std::string_view last = aAttributes.back().second;
+    const auto begin = reinterpret_cast<uintptr_t>(sData.data());
+    const auto end = reinterpret_cast<uintptr_t>(last.data()) + last.size();
+    return end >= begin + ilAttributesFrom && end - begin <= sData.size() &&
+           end - begin - ilAttributesFrom <= kLongestSpan;
+  };
+  if (readable()) {
+    if (mTextBlock[1] == 0) cElementData::subMakeTextBlock(mTextBlock, sData);
+    iclsElementData.subReadAttributesFrom(mTextBlock, ilAttributesFrom);
   } else {
     iclsElementData.subSetAttributes(aAttributes);
   }
   return fncPlace(fncStore(std::move(iclsElementData)), 0);
-}
-
-uint32_t* cFileData::fncAttributeWords(size_t ilWords) {
-  // Chunks grow with the document, so a small one wastes little and a large one allocates rarely.
-  constexpr size_t kFirstChunk = 256;
-  constexpr size_t kLargestChunk = size_t{1} << 15;
-  if (mAttributeChunks.empty() || mAttributeChunkSize - mAttributeChunkUsed < ilWords) {
-    const size_t next = mAttributeChunks.empty() ? kFirstChunk
-                                                 : std::min(mAttributeChunkSize * 2, kLargestChunk);
-    mAttributeChunkSize = std::max(next, ilWords);
-    mAttributeChunks.push_back(std::make_unique_for_overwrite<uint32_t[]>(mAttributeChunkSize));
-    mAttributeChunkUsed = 0;
-  }
-  uint32_t* words = mAttributeChunks.back().get() + mAttributeChunkUsed;
-  mAttributeChunkUsed += ilWords;
-  return words;
 }
 
 cElementData* cFileData::pElementData(int32_t n) const {
@@ -319,7 +317,7 @@ bool cFileData::fncParseElementHierarchy() {
   // Every start tag makes at most one node; end tags make one only when they close nothing.
   size_t startTags = 0;
   for (size_t i = 0; i < static_cast<size_t>(lNumElementData()); ++i) {
-    const std::string& name = fncAt(i)->sElementName;
+    const std::string_view name = fncAt(i)->sElementName;
     if (name.empty() || name.front() != '/') ++startTags;
   }
   mRoot->subReserveNodes(startTags);

@@ -100,13 +100,17 @@ class cFileData {
   // takes that place; 0 (or any other position) appends.
   int32_t fncInsertElementClass(const cElementData& iclsElementData, int32_t ilPosition = 0);
   int32_t fncInsertElementClass(cElementData&& iclsElementData, int32_t ilPosition = 0);
-  // Appends a record made from this document's text, with its attributes (name, value). Pairs
-  // that are all pieces of sData are kept as their places in it, not copied: such a record's
-  // views follow sData, so sData must not change while they are used. Otherwise the record
-  // stores its own copy, as fncInsertElementClass does.
+  // Appends a record made from this document's text, with its attributes (name, value). When
+  // the tokenizer read them from sData by the tag rules (cAttributeScan) starting at
+  // `ilAttributesFrom`, the record reads them again from there when asked instead of keeping a
+  // copy (a tag with many or very long attributes keeps its copy still): its views follow sData,
+  // so sData must not change while they are used. Otherwise the record stores its own copy, as
+  // fncInsertElementClass does.
+  static constexpr size_t kNotInText = static_cast<size_t>(-1);
   int32_t fncInsertTokenizedElement(
       cElementData&& iclsElementData,
-      std::span<const std::pair<std::string_view, std::string_view>> aAttributes);
+      std::span<const std::pair<std::string_view, std::string_view>> aAttributes,
+      size_t ilAttributesFrom = kNotInText);
 
   // Record n, made the cursor; nothing (cursor kept) when n is not in 1..lNumElementData.
   cElementData* fncGetElementData(int32_t ilNumber);
@@ -150,13 +154,9 @@ class cFileData {
   void subListApart();
   int32_t fncPlace(cElementData* record, int32_t ilPosition);
 
-  uint32_t* fncAttributeWords(size_t ilWords);
-
-  // The attributes that records keep as places in the text, in chunks that never move; declared
-  // before the records, which release their blocks first.
-  std::vector<std::unique_ptr<uint32_t[]>> mAttributeChunks;
-  size_t mAttributeChunkUsed = 0;
-  size_t mAttributeChunkSize = 0;
+  // Names sData for the records that read their attributes from it; declared before the
+  // records, which look at it when they end.
+  uint32_t mTextBlock[4] = {};
   std::deque<cElementData> mElementStore;   // every record ever inserted; addresses stay put
   // The list, in order (index 0 = record 1). While records have only been appended the list is
   // the store itself and this stays empty: a tokenized document needs no second list.
