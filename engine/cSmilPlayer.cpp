@@ -56,9 +56,7 @@ bool cSmilPlayer::fncbIsMediaName(std::string_view name) {
 }
 
 cFileData* cSmilPlayer::fncDocumentOf(const cElementContainer* node) {
-  if (!node) return nullptr;
-  while (node->oParent()) node = node->oParent();
-  return node->clsFileData();
+  return node ? node->fncTreeFileData() : nullptr;
 }
 
 cElementData* cSmilPlayer::fncRecordOf(const cElementContainer* node) {
@@ -271,8 +269,10 @@ bool cSmilPlayer::fncbAllowed(cElementContainer* par) {
     subReportError(eSmilError::InternalData, "System-required test");
     return false;
   }
-  if (!record->fncAttributeExists("system-required")) return true;
-  const std::string value = fncFoldCase(record->fncAttrContentWOQ("system-required"));
+  // One lookup: a missing value and an empty one both name no switch.
+  const std::string_view written = record->fncAttrContentWOQ("system-required");
+  if (written.empty()) return true;
+  const std::string value = fncFoldCase(written);
   if (value == "sidebar-on") return bolSysReq_Sidebar;
   if (value == "prodnote-on") return bolSysReq_ProdNote;
   if (value == "footnote-on") return bolSysReq_FootNote;

@@ -29,11 +29,6 @@ bool isQuote(char c) { return c == '"' || c == '\''; }
 
 }  // namespace
 
-bool fncIsTagBlank(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 128 && kClasses.v[u] == kBlank;
-}
-
 size_t fncScanTagName(std::string_view text, size_t pos) {
   while (pos < text.size()) {
     const auto c = static_cast<unsigned char>(text[pos]);
@@ -51,6 +46,14 @@ size_t fncScanTagName(std::string_view text, size_t pos) {
 }
 
 size_t fncScanQuoted(std::string_view text, size_t pos) {
+  // Mostly the opening quote is the next quote there is.
+  const char quick = text[pos];
+  if (quick == '"' || quick == '\'') {
+    size_t at = pos + 1;
+    while (at < text.size() && text[at] != '"' && text[at] != '\'') ++at;
+    if (at < text.size() && text[at] == quick) return at + 1;
+  }
+
   // The open quotes alternate: the opening character, then the quote opened inside it, then the
   // other quote, and so on; so their count and the first two say which one is innermost.
   const auto other = [](char quote) { return quote == '"' ? '\'' : '"'; };
@@ -70,42 +73,6 @@ size_t fncScanQuoted(std::string_view text, size_t pos) {
     }
   }
   return pos;
-}
-
-bool cAttributeScan::fncbSkipBlanks() {
-  while (mPos < mText.size() && fncIsTagBlank(mText[mPos])) ++mPos;
-  if (mPos < mText.size()) return true;
-  bolTextEnded = true;
-  return false;
-}
-
-bool cAttributeScan::fncbNext(std::string_view& oName, std::string_view& oValue) {
-  for (;;) {
-    if (!fncbSkipBlanks()) return false;
-    const size_t nameStart = mPos;
-    mPos = fncScanTagName(mText, mPos);
-    if (mPos == nameStart) return false;  // the attributes end here
-    const std::string_view name = mText.substr(nameStart, mPos - nameStart);
-    if (!fncbSkipBlanks()) return false;
-    if (mText[mPos] != '=') continue;  // a name without a value is not recorded
-    ++mPos;
-    if (!fncbSkipBlanks()) return false;
-    const size_t valueStart = mPos;
-    if (isQuote(mText[mPos])) {
-      mPos = fncScanQuoted(mText, mPos);
-    } else {
-      mPos = mText.find_first_of(" \t\r\n>/", mPos);
-      if (mPos == std::string_view::npos) {
-        mPos = mText.size();
-        bolTextEnded = true;
-        return false;
-      }
-      bolUnquoted = true;
-    }
-    oName = name;
-    oValue = mText.substr(valueStart, mPos - valueStart);
-    return true;
-  }
 }
 
 }  // namespace lyn

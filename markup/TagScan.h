@@ -12,9 +12,20 @@
 
 namespace lyn {
 
-bool fncIsTagBlank(char c);
+inline bool fncIsTagBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 // One past the last name character from `pos` (the position itself when none is there).
 size_t fncScanTagName(std::string_view text, size_t pos);
+// The same for the common case: ASCII name characters, the rest left to fncScanTagName.
+inline size_t fncScanTagNameQuickly(std::string_view text, size_t pos) {
+  const auto isAsciiName = [](unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '-' || c == '.' || c == '_' || c == ':';
+  };
+  while (pos < text.size() && isAsciiName(static_cast<unsigned char>(text[pos]))) ++pos;
+  return pos < text.size() && static_cast<unsigned char>(text[pos]) >= 0x80
+             ? fncScanTagName(text, pos)
+             : pos;
+}
 // From an opening quote at `pos` (whatever the character is) to one past its closing quote, or
 // to the end of the text. A quote character that differs from the innermost open one closes the
 // value when it is the opening one and only one other is open (an apostrophe inside a
@@ -37,10 +48,45 @@ class cAttributeScan {
   bool bolUnquoted = false;  // a value was written without its quotes
 
  private:
-  bool fncbSkipBlanks();
+  bool fncbSkipBlanks() {
+    while (mPos < mText.size() && fncIsTagBlank(mText[mPos])) ++mPos;
+    if (mPos < mText.size()) return true;
+    bolTextEnded = true;
+    return false;
+  }
 
   std::string_view mText;
   size_t mPos;
 };
+
+inline bool cAttributeScan::fncbNext(std::string_view& oName, std::string_view& oValue) {
+  for (;;) {
+    if (!fncbSkipBlanks()) return false;
+    const size_t nameStart = mPos;
+    mPos = fncScanTagNameQuickly(mText, mPos);
+    if (mPos == nameStart) return false;  // the attributes end here
+    const std::string_view name = mText.substr(nameStart, mPos - nameStart);
+    if (!fncbSkipBlanks()) return false;
+    if (mText[mPos] != '=') continue;  // a name without a value is not recorded
+    ++mPos;
+    if (!fncbSkipBlanks()) return false;
+    const size_t valueStart = mPos;
+    const char first = mText[mPos];
+    if (first == '"' || first == '\'') {
+      mPos = fncScanQuoted(mText, mPos);
+    } else {
+      mPos = mText.find_first_of(" \t\r\n>/", mPos);
+      if (mPos == std::string_view::npos) {
+        mPos = mText.size();
+        bolTextEnded = true;
+        return false;
+      }
+      bolUnquoted = true;
+    }
+    oName = name;
+    oValue = mText.substr(valueStart, mPos - valueStart);
+    return true;
+  }
+}
 
 }  // namespace lyn

@@ -59,6 +59,34 @@ std::string_view ownValue(const uint32_t* block, size_t index) {
   return std::string_view(blockText(block) + pair[0] + pair[1], pair[2]);
 }
 
+// Names compared ignoring case, with the usual answer, a different first letter, found at once.
+bool sameName(std::string_view a, std::string_view b) {
+  if (!a.empty() && !b.empty()) {
+    const auto x = static_cast<unsigned char>(a[0]);
+    const auto y = static_cast<unsigned char>(b[0]);
+    if (x < 0x80 && y < 0x80 && fncAsciiLower(static_cast<char>(x)) != fncAsciiLower(static_cast<char>(y)))
+      return false;
+  }
+  return fncEqualsIgnoringCase(a, b);
+}
+
+// Whether the name that begins at `at` in `text` is `want`, ignoring case, read only as far as
+// needed: 1 yes, -1 no, 0 when it takes more than ASCII to tell.
+int quickNameMatch(std::string_view text, size_t at, std::string_view want) {
+  if (want.size() > text.size() - at) return 0;
+  for (size_t i = 0; i < want.size(); ++i) {
+    const auto x = static_cast<unsigned char>(text[at + i]);
+    const auto y = static_cast<unsigned char>(want[i]);
+    if ((x | y) & 0x80) return 0;
+    if (x != y && fncAsciiLower(static_cast<char>(x)) != fncAsciiLower(static_cast<char>(y)))
+      return -1;
+  }
+  const size_t end = at + want.size();
+  if (end == text.size()) return 1;
+  if (static_cast<unsigned char>(text[end]) & 0x80) return 0;
+  return fncScanTagNameQuickly(text, end) == end ? 1 : -1;  // else the name goes on
+}
+
 }  // namespace
 
 void cElementData::cBlockRelease::operator()(uint32_t* block) const {
@@ -72,15 +100,36 @@ void cElementData::subMakeTextBlock(uint32_t (&oTextBlock)[4], const std::string
   std::memcpy(oTextBlock + 2, &text, sizeof text);
 }
 
-void cElementData::subReadAttributesFrom(uint32_t* iTextBlock, size_t ilFrom) {
-  mAttributesFrom = static_cast<uint32_t>(ilFrom);
+size_t cElementData::fncAttributesFrom(std::string_view isText) const {
+  if (lElmStartPos < 0) return isText.size() + 1;
+  return static_cast<size_t>(lElmStartPos) + 1 + sElementName.size();
+}
+
+bool cElementData::fncbReadAttributesFrom(
+    uint32_t* iTextBlock, std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
+  const std::string_view text = textOf(iTextBlock);
+  const size_t from = fncAttributesFrom(text);
+  if (from > text.size() || aPairs.empty()) return false;
+  const auto start = reinterpret_cast<uintptr_t>(text.data() + from);
+  const auto offset = [&](std::string_view piece) {
+    return static_cast<size_t>(reinterpret_cast<uintptr_t>(piece.data()) - start);
+  };
+  if (reinterpret_cast<uintptr_t>(aPairs.front().first.data()) < start) return false;
+  mPairCount = kUnindexed;
+  if (aPairs.size() <= kIndexedPairs && offset(aPairs.back().first) <= 0xFF) {
+    mPairCount = static_cast<uint8_t>(aPairs.size());
+    for (size_t i = 0; i < aPairs.size(); ++i)
+      mPairAt[i] = static_cast<uint8_t>(offset(aPairs[i].first));
+  }
   mAttributes.reset(iTextBlock);
+  return true;
 }
 
 // Calls `visit(name, value)` for each pair in order until it returns true; the number of pairs
 // visited.
 template <typename Visit>
-static int32_t forEachPair(const uint32_t* block, uint32_t from, Visit&& visit) {
+int32_t cElementData::fncForEachPair(Visit&& visit) const {
+  const uint32_t* block = mAttributes.get();
   if (!block) return 0;
   if (block[1] == kOwn) {
     for (uint32_t i = 0; i < block[0]; ++i)
@@ -88,9 +137,18 @@ static int32_t forEachPair(const uint32_t* block, uint32_t from, Visit&& visit) 
     return static_cast<int32_t>(block[0]);
   }
   const std::string_view text = textOf(block);
+  const size_t from = fncAttributesFrom(text);
   if (from > text.size()) return 0;  // the text has been changed since
-  cAttributeScan scan(text, from);
   std::string_view name, value;
+  if (mPairCount != kUnindexed) {
+    for (size_t i = 0; i < mPairCount; ++i) {
+      cAttributeScan scan(text, std::min(from + mPairAt[i], text.size()));
+      if (!scan.fncbNext(name, value)) return static_cast<int32_t>(i);
+      if (visit(name, value)) return static_cast<int32_t>(i) + 1;
+    }
+    return mPairCount;
+  }
+  cAttributeScan scan(text, from);
   int32_t count = 0;
   while (scan.fncbNext(name, value)) {
     ++count;
@@ -99,10 +157,41 @@ static int32_t forEachPair(const uint32_t* block, uint32_t from, Visit&& visit) 
   return count;
 }
 
+// The value of the first pair named `isAttrName` ignoring case, or nothing. With the pairs
+// indexed, only the names are read until one matches.
+const std::string_view* cElementData::fncFindValue(std::string_view isAttrName,
+                                                   std::string_view& oValue) const {
+  const uint32_t* block = mAttributes.get();
+  if (block && block[1] != kOwn && mPairCount != kUnindexed) {
+    const std::string_view text = textOf(block);
+    const size_t from = fncAttributesFrom(text);
+    if (from > text.size()) return nullptr;
+    for (size_t i = 0; i < mPairCount; ++i) {
+      const size_t at = std::min(from + mPairAt[i], text.size());
+      const int quick = quickNameMatch(text, at, isAttrName);
+      if (quick < 0 ||
+          (quick == 0 &&
+           !sameName(text.substr(at, fncScanTagNameQuickly(text, at) - at), isAttrName)))
+        continue;
+      std::string_view name;
+      cAttributeScan scan(text, at);
+      return scan.fncbNext(name, oValue) ? &oValue : nullptr;
+    }
+    return nullptr;
+  }
+  bool found = false;
+  fncForEachPair([&](std::string_view name, std::string_view value) {
+    if (!sameName(name, isAttrName)) return false;
+    oValue = value;
+    return found = true;
+  });
+  return found ? &oValue : nullptr;
+}
+
 void cElementData::subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes) {
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
   size_t bytes = ilExtraBytes;
-  forEachPair(mAttributes.get(), mAttributesFrom, [&](std::string_view name, std::string_view value) {
+  fncForEachPair([&](std::string_view name, std::string_view value) {
     pairs.emplace_back(name, value);
     bytes += name.size() + value.size();
     return false;
@@ -122,7 +211,7 @@ void cElementData::subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes) {
   }
   block[0] = static_cast<uint32_t>(pairs.size());
   mAttributes = std::move(own);
-  mAttributesFrom = 0;
+  mPairCount = 0;
 }
 
 cElementData::cElementData(const cElementData& other)
@@ -130,7 +219,6 @@ cElementData::cElementData(const cElementData& other)
       bolStartTag(other.bolStartTag),
       bolEndTag(other.bolEndTag),
       bolWarning(other.bolWarning),
-      mAttributesFrom(other.mAttributesFrom),
       lElmStartPos(other.lElmStartPos),
       lElmEndPos(other.lElmEndPos),
       lTextBefore(other.lTextBefore),
@@ -138,6 +226,8 @@ cElementData::cElementData(const cElementData& other)
   if (!other.mAttributes) return;
   if (other.mAttributes[1] != kOwn) {
     // A copy may outlive the document whose text the original reads.
+    mPairCount = other.mPairCount;
+    std::copy_n(other.mPairAt, kIndexedPairs, mPairAt);
     mAttributes.reset(other.mAttributes.get());
     subOwnAttributes(0, 0);
     return;
@@ -157,8 +247,8 @@ cElementData& cElementData::operator=(const cElementData& other) {
 
 int32_t cElementData::lNumberOfAttributes() const {
   if (mAttributes && mAttributes[1] == kOwn) return static_cast<int32_t>(mAttributes[0]);
-  return forEachPair(mAttributes.get(), mAttributesFrom,
-                     [](std::string_view, std::string_view) { return false; });
+  if (mAttributes && mPairCount != kUnindexed) return mPairCount;
+  return fncForEachPair([](std::string_view, std::string_view) { return false; });
 }
 
 std::string_view cElementData::pAttrName(int32_t n) const {
@@ -167,7 +257,7 @@ std::string_view cElementData::pAttrName(int32_t n) const {
   if (mAttributes[1] == kOwn)
     return n <= lNumberOfAttributes() ? ownName(mAttributes.get(), static_cast<size_t>(n - 1)) : found;
   int32_t i = 0;
-  forEachPair(mAttributes.get(), mAttributesFrom, [&](std::string_view name, std::string_view) {
+  fncForEachPair([&](std::string_view name, std::string_view) {
     if (++i < n) return false;
     found = name;
     return true;
@@ -181,7 +271,7 @@ std::string_view cElementData::pAttrValue(int32_t n) const {
   if (mAttributes[1] == kOwn)
     return n <= lNumberOfAttributes() ? ownValue(mAttributes.get(), static_cast<size_t>(n - 1)) : found;
   int32_t i = 0;
-  forEachPair(mAttributes.get(), mAttributesFrom, [&](std::string_view, std::string_view value) {
+  fncForEachPair([&](std::string_view, std::string_view value) {
     if (++i < n) return false;
     found = value;
     return true;
@@ -190,13 +280,8 @@ std::string_view cElementData::pAttrValue(int32_t n) const {
 }
 
 std::string_view cElementData::fncAttrContent(std::string_view isAttrName) const {
-  std::string_view found;
-  forEachPair(mAttributes.get(), mAttributesFrom, [&](std::string_view name, std::string_view value) {
-    if (!fncEqualsIgnoringCase(name, isAttrName)) return false;
-    found = value;
-    return true;
-  });
-  return found;
+  std::string_view value;
+  return fncFindValue(isAttrName, value) ? value : std::string_view{};
 }
 
 std::string_view cElementData::fncAttrContentWOQ(std::string_view isAttrName) const {
@@ -208,11 +293,8 @@ std::string_view cElementData::fncAttrContentWOQ(std::string_view isAttrName) co
 }
 
 bool cElementData::fncAttributeExists(std::string_view isAttrName) const {
-  bool found = false;
-  forEachPair(mAttributes.get(), mAttributesFrom, [&](std::string_view name, std::string_view) {
-    return found = fncEqualsIgnoringCase(name, isAttrName);
-  });
-  return found;
+  std::string_view value;
+  return fncFindValue(isAttrName, value) != nullptr;
 }
 
 int32_t cElementData::fncInsertAttribute(std::string_view isAttrName, std::string_view isAttrValue) {

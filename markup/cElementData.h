@@ -38,7 +38,14 @@ class cElementData {
   bool bolWarning = false;    // a value or a DOCTYPE literal was written without its quotes
 
  private:
-  uint32_t mAttributesFrom = 0;  // where the attributes begin in the text they are read from
+  // For a record that reads its attributes from the text: how many pairs there are and where the
+  // name of each begins, counted from the end of the tag's name, so that a lookup passes over the
+  // values it does not want without reading them (kUnindexed: too many, or too far apart; they
+  // are then read one after the other).
+  static constexpr uint8_t kUnindexed = 0xFF;
+  static constexpr size_t kIndexedPairs = 4;
+  uint8_t mPairCount = 0;
+  uint8_t mPairAt[kIndexedPairs] = {};
 
  public:
   int32_t lElmStartPos = -1;  // 0-based offset of the tag's "<"
@@ -77,10 +84,20 @@ class cElementData {
   // Fills a document's block that names its text, for the records that read their attributes
   // from that text.
   static void subMakeTextBlock(uint32_t (&oTextBlock)[4], const std::string& isText);
-  // Makes the record read its attributes from the text that `iTextBlock` names, from `ilFrom` on,
-  // by the tag rules (cAttributeScan): nothing is copied. The document keeps the block and the
-  // text as long as the record.
-  void subReadAttributesFrom(uint32_t* iTextBlock, size_t ilFrom);
+  // Makes the record read its attributes `aPairs`, pieces of the text that `iTextBlock` names,
+  // from there when asked: nothing is copied. They must be what cAttributeScan reads from just
+  // past the tag's name (at lElmStartPos + 1 + the name's size); false, and nothing changed, when
+  // the record does not lie there. The document keeps the block and the text as long as the
+  // record.
+  bool fncbReadAttributesFrom(uint32_t* iTextBlock,
+                              std::span<const std::pair<std::string_view, std::string_view>> aPairs);
+  // Where the attributes of a record that reads them from `isText` begin; past its end when the
+  // record lies nowhere in it.
+  size_t fncAttributesFrom(std::string_view isText) const;
+  template <typename Visit>
+  int32_t fncForEachPair(Visit&& visit) const;
+  const std::string_view* fncFindValue(std::string_view isAttrName, std::string_view& oValue) const;
+
   // Makes the record's attributes a block of its own, a copy of the present ones with room for
   // more (the record then no longer depends on a document's text).
   void subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes);

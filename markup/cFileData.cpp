@@ -208,7 +208,8 @@ int32_t cFileData::fncInsertTokenizedElement(
   constexpr size_t kMostPairs = 16;
   constexpr size_t kLongestSpan = 4096;
   const auto readable = [&] {
-    if (ilAttributesFrom > sData.size() || aAttributes.empty() || aAttributes.size() > kMostPairs)
+    if (ilAttributesFrom > sData.size() || aAttributes.empty() || aAttributes.size() > kMostPairs ||
+        iclsElementData.fncAttributesFrom(sData) != ilAttributesFrom)
       return false;
     const std::string_view last = aAttributes.back().second;
     const auto begin = reinterpret_cast<uintptr_t>(sData.data());
@@ -218,7 +219,8 @@ int32_t cFileData::fncInsertTokenizedElement(
   };
   if (readable()) {
     if (mTextBlock[1] == 0) cElementData::subMakeTextBlock(mTextBlock, sData);
-    iclsElementData.subReadAttributesFrom(mTextBlock, ilAttributesFrom);
+    if (!iclsElementData.fncbReadAttributesFrom(mTextBlock, aAttributes))
+      iclsElementData.subSetAttributes(aAttributes);
   } else {
     iclsElementData.subSetAttributes(aAttributes);
   }
@@ -372,6 +374,7 @@ bool cFileData::fncParseElementHierarchy() {
     if (record->lTextAfter != -1) current->subInsertTextData(record->lTextAfter);
   }
   if (!mbolListIsStore) mElements.resize(kept);
+  mRoot->subTrimStore();
   return true;
 }
 

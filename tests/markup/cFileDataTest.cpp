@@ -312,7 +312,7 @@ TEST(DocumentTree, TextBelongsToTheNodeThatEnclosesIt) {
   EXPECT_EQ(file->fncTextDataContent(h1->pTextData(1)), " tail");
   ASSERT_EQ(body->lTextsOwned(), 2);
   EXPECT_EQ(file->fncTextDataContent(body->pTextData(1)), "after");
-  EXPECT_EQ(body->lCurrentTextData, body->pTextData(2));
+  EXPECT_EQ(body->lCurrentTextData(), body->pTextData(2));
   EXPECT_EQ(a->pTextData(2), 0);
 }
 
