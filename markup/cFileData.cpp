@@ -87,6 +87,8 @@ bool cFileData::fncLoadFile(cPathResolver* ioResolver) {
     return false;
   }
   sLoadError.clear();
+  // The text stays as long as the document: it keeps no room to spare from reading and decoding.
+  if (text.capacity() - text.size() > text.size() / 64) text.shrink_to_fit();
   sData = std::move(text);
   sCharset = std::move(charset);
   return true;
@@ -106,11 +108,17 @@ int32_t cFileData::fncInsertTextData(int32_t ilTxtStartPos, int32_t ilTxtEndPos)
   if (mbolTextsOrdered) {
     // Runs are sorted and apart: only the last run starting at or before a position can hold it.
     const auto holder = [&](int32_t position) -> ptrdiff_t {
-      auto it = std::upper_bound(mTexts.begin(), mTexts.end(), position,
-                                 [](int32_t p, const cTextData& t) { return p < t.lTxtStartPos; });
-      if (it == mTexts.begin()) return -1;
-      --it;
-      return position <= it->lTxtEndPos ? it - mTexts.begin() : -1;
+      size_t low = 0, high = mTexts.size();  // the first run starting after the position
+      while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (position < mTexts[middle].lTxtStartPos) {
+          high = middle;
+        } else {
+          low = middle + 1;
+        }
+      }
+      if (low == 0) return -1;
+      return position <= mTexts[low - 1].lTxtEndPos ? static_cast<ptrdiff_t>(low - 1) : -1;
     };
     if (const ptrdiff_t i = holder(ilTxtStartPos); i >= 0) {
       cTextData& run = mTexts[static_cast<size_t>(i)];
@@ -164,14 +172,17 @@ std::string_view cFileData::fncTextDataContent(int32_t n) const {
 // --- element records -----------------------------------------------------------------------
 
 cElementData* cFileData::fncStore(cElementData&& record) {
-  mElementStore.push_back(std::move(record));
-  return &mElementStore.back();
+  if (mElementStore.empty()) {
+    // Every record starts at a "<": a tokenized text needs no more room than that.
+    mElementStore.subReserve(static_cast<size_t>(std::count(sData.begin(), sData.end(), '<')));
+  }
+  return &mElementStore.push_back(std::move(record));
 }
 
 void cFileData::subListApart() {
   if (!mbolListIsStore) return;
   mElements.reserve(mElementStore.size() + 1);
-  for (cElementData& record : mElementStore) mElements.push_back(&record);
+  for (size_t i = 0; i < mElementStore.size(); ++i) mElements.push_back(&mElementStore[i]);
   mbolListIsStore = false;
 }
 

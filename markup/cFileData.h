@@ -22,7 +22,6 @@
 //   undecodable bytes, unknown charset                      -> true (U+FFFD / undeclared rule)
 
 #include <cstdint>
-#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -33,6 +32,7 @@
 
 #include "markup/cElementContainer.h"
 #include "markup/cElementData.h"
+#include "markup/cStableArray.h"
 #include "markup/cTextData.h"
 
 namespace lyn {
@@ -157,12 +157,12 @@ class cFileData {
   // Names sData for the records that read their attributes from it; declared before the
   // records, which look at it when they end.
   uint32_t mTextBlock[4] = {};
-  std::deque<cElementData> mElementStore;   // every record ever inserted; addresses stay put
+  cStableArray<cElementData> mElementStore;  // every record ever inserted; addresses stay put
   // The list, in order (index 0 = record 1). While records have only been appended the list is
   // the store itself and this stays empty: a tokenized document needs no second list.
   std::vector<cElementData*> mElements;
   bool mbolListIsStore = true;
-  std::deque<cTextData> mTexts;             // addresses stay put as runs are added
+  cStableArray<cTextData> mTexts;           // addresses stay put as runs are added
   bool mbolTextsOrdered = true;             // runs sorted by start, apart, in index order
   std::unique_ptr<cElementContainer> mRoot;
 };
