@@ -40,14 +40,14 @@ namespace lyn {
 class cPathResolver;
 
 // What one document may cost in memory, and what the documents of one book may cost together.
-// Real books are far below both; a file of nothing but tags would otherwise take about 80 bytes
+// Real books are far below both; a file of nothing but tags would otherwise take some 30 bytes
 // of memory for each byte it has.
 inline constexpr uint64_t kDocumentBudget = uint64_t{512} << 20;
 inline constexpr uint64_t kBookBudget = uint64_t{1} << 30;
 // What a tag costs once tokenized and placed in the tree (its record, attributes and node):
 // peak memory of markup_load over a file of a million bare tags, and over one of 400,000 tags of
-// real SMIL pars, less the text, came to about 220 to 240 bytes a tag; rounded up.
-inline constexpr uint64_t kBytesPerTag = 256;
+// real SMIL pars, less the text, came to about 100 bytes a tag; rounded up.
+inline constexpr uint64_t kBytesPerTag = 128;
 // The memory a document of this text takes once loaded and tokenized, estimated from its size
 // and its number of tags (every "<"), in one pass over the text.
 uint64_t fncEstimateMemory(std::string_view text);

@@ -160,6 +160,23 @@ TEST(FileData, RecordsCanBeInsertedAtAPlaceAndRemoved) {
   EXPECT_EQ(kept->sElementName, "x");  // a removed record stays valid
 }
 
+TEST(FileData, RecordsAndRunsKeepTheirPlacesWhileManyMoreAreAdded) {
+  auto file = fncTokenize("<p id='first'>text</p>");
+  cElementData* first = file->pElementData(1);
+  cTextData* run = file->pTextData(1);
+  cElementData extra;
+  extra.sElementName = "x";
+  for (int i = 0; i < 3000; ++i) file->fncInsertElementClass(extra);
+  for (int i = 0; i < 3000; ++i) file->fncInsertTextData(100 + 2 * i, 101 + 2 * i);
+  EXPECT_EQ(file->lNumElementData(), 3002);
+  EXPECT_EQ(file->pElementData(1), first);
+  EXPECT_EQ(first->fncAttrContentWOQ("id"), "first");
+  EXPECT_EQ(file->pTextData(1), run);
+  EXPECT_EQ(file->fncTextDataContent(1), "text");
+  EXPECT_EQ(file->pElementData(3002)->sElementName, "x");
+  EXPECT_EQ(file->pTextData(3001)->lTxtStartPos, 100 + 2 * 2999);
+}
+
 TEST(FileData, OverlappingRunsAreMergedNotDuplicated) {
   cFileData file;
   EXPECT_EQ(file.fncInsertTextData(10, 20), 1);
