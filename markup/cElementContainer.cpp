@@ -22,16 +22,23 @@ size_t fncRoom(size_t count, size_t smallest) {
   return count == 0 ? 0 : std::max(smallest, std::bit_ceil(count));
 }
 
-// A node's lists in the store's words: a header of four words, then rooms elsewhere in the words.
-enum : uint32_t { kChildCount = 0, kTextCount = 1, kChildrenAt = 2, kTextsAt = 3, kHeaderWords = 4 };
+// A node's lists, in one block of the store's words: the count of children, the count of text
+// runs, the room for the children, then the room for the runs.
+enum : uint32_t { kChildCount = 0, kTextCount = 1, kListsStart = 2 };
+constexpr size_t kSmallestChildRoom = 1;
+constexpr size_t kSmallestTextRoom = 2;
+
+size_t fncBlockWords(size_t children, size_t texts) {
+  return kListsStart + fncRoom(children, kSmallestChildRoom) + fncRoom(texts, kSmallestTextRoom);
+}
 
 }  // namespace
 
 // The nodes of one tree, in blocks: one allocation per block instead of one per node, and all
 // nodes released together, each node's end touching only its own members. Nodes are numbered (the
 // root 0, the others from 1 in the order made), and the nodes' lists are kept as numbers in one
-// array of 32-bit words, so a list entry costs 4 bytes; a list that grows leaves its old room for
-// the next list of that size.
+// array of 32-bit words, so a list entry costs 4 bytes; lists that grow leave their old block for
+// the next lists of that size, and a finished tree packs its lists without gaps.
 class cElementContainer::cStore {
  public:
   cStore(cFileData* iclsFileData, cElementContainer* iclsRoot)
@@ -53,7 +60,26 @@ class cElementContainer::cStore {
     if (mBlocks.empty()) mNextBlockSize = std::max<size_t>(1, ilCount);
   }
 
-  void subTrim() { mWords.shrink_to_fit(); }
+  // Packs every node's lists into words of exactly the size they take.
+  void subTrim() {
+    std::vector<uint32_t> packed;
+    packed.reserve(mWords.size() - mFreeWords);
+    packed.push_back(0);
+    const auto pack = [&](cElementContainer& node) {
+      if (!node.mLists) return;
+      const size_t words = fncBlockWords(mWords[node.mLists + kChildCount], mWords[node.mLists + kTextCount]);
+      const auto at = static_cast<uint32_t>(packed.size());
+      packed.insert(packed.end(), mWords.begin() + node.mLists, mWords.begin() + node.mLists + words);
+      node.mLists = at;
+    };
+    pack(*mRoot);
+    for (const cBlock& block : mBlocks)
+      for (size_t i = 0; i < block.used; ++i) pack(block.nodes[i]);
+    packed.shrink_to_fit();
+    mWords = std::move(packed);
+    mFree.fill(0);
+    mFreeWords = 0;
+  }
 
   cElementContainer* fncNode(uint32_t ilNumber) const {
     if (ilNumber == 0) return mRoot;
@@ -80,50 +106,54 @@ class cElementContainer::cStore {
   uint32_t& fncWord(uint32_t at) { return mWords[at]; }
   uint32_t fncWord(uint32_t at) const { return mWords[at]; }
 
-  // Room for `ilWords` (a power of two) words, as the place of its first.
-  uint32_t fncRoomOf(size_t ilWords) {
-    const auto sizeClass = static_cast<size_t>(std::countr_zero(ilWords));
-    if (const uint32_t at = mFree[sizeClass]) {
-      mFree[sizeClass] = mWords[at];
-      return at;
+  // A block of `ilWords` words, as the place of its first.
+  uint32_t fncBlockOf(size_t ilWords) {
+    if (ilWords < mFree.size()) {
+      if (const uint32_t at = mFree[ilWords]) {
+        mFree[ilWords] = mWords[at];
+        mFreeWords -= ilWords;
+        return at;
+      }
     }
     const auto at = static_cast<uint32_t>(mWords.size());
     mWords.resize(mWords.size() + ilWords);
     return at;
   }
-  void subFreeRoom(uint32_t at, size_t ilWords) {
-    const auto sizeClass = static_cast<size_t>(std::countr_zero(ilWords));
-    mWords[at] = mFree[sizeClass];
-    mFree[sizeClass] = at;
+  // Gives a block back for the next lists of its size (a large one waits for subTrim).
+  void subFreeBlock(uint32_t at, size_t ilWords) {
+    mFreeWords += ilWords;
+    if (ilWords >= mFree.size()) return;
+    mWords[at] = mFree[ilWords];
+    mFree[ilWords] = at;
   }
 
-  // The list header of `node`, made when it has none.
-  uint32_t fncLists(cElementContainer& node) {
-    if (!node.mLists) {
-      const uint32_t at = fncRoomOf(kHeaderWords);
-      std::fill_n(mWords.begin() + at, kHeaderWords, 0);
-      node.mLists = at;
-    }
-    return node.mLists;
-  }
-
-  // Appends `value` to the list whose count and place are in the header words `countWord` and
-  // `atWord`.
-  void subAppend(uint32_t countWord, uint32_t atWord, uint32_t value, size_t smallest) {
-    const size_t count = mWords[countWord];
-    const size_t room = fncRoom(count, smallest);
-    if (count == room) {
-      const size_t grown = std::max(smallest, room * 2);
-      const uint32_t bigger = fncRoomOf(grown);
-      if (count) {
-        const uint32_t old = mWords[atWord];
-        std::copy_n(mWords.begin() + old, count, mWords.begin() + bigger);
-        subFreeRoom(old, room);
+  // Appends `value` to the children (bolChild) or text runs of `node`, moving its lists to a
+  // larger block when that list has no room left.
+  void subAppend(cElementContainer& node, bool bolChild, uint32_t value) {
+    const size_t children = node.mLists ? mWords[node.mLists + kChildCount] : 0;
+    const size_t texts = node.mLists ? mWords[node.mLists + kTextCount] : 0;
+    const size_t count = bolChild ? children : texts;
+    const size_t smallest = bolChild ? kSmallestChildRoom : kSmallestTextRoom;
+    if (count == fncRoom(count, smallest)) {
+      const size_t childRoom = fncRoom(children + (bolChild ? 1 : 0), kSmallestChildRoom);
+      const size_t textRoom = fncRoom(texts + (bolChild ? 0 : 1), kSmallestTextRoom);
+      const uint32_t bigger = fncBlockOf(kListsStart + childRoom + textRoom);
+      mWords[bigger + kChildCount] = static_cast<uint32_t>(children);
+      mWords[bigger + kTextCount] = static_cast<uint32_t>(texts);
+      if (node.mLists) {
+        const uint32_t old = node.mLists;
+        const size_t oldChildRoom = fncRoom(children, kSmallestChildRoom);
+        std::copy_n(mWords.begin() + old + kListsStart, children, mWords.begin() + bigger + kListsStart);
+        std::copy_n(mWords.begin() + old + kListsStart + oldChildRoom, texts,
+                    mWords.begin() + bigger + kListsStart + childRoom);
+        subFreeBlock(old, fncBlockWords(children, texts));
       }
-      mWords[atWord] = bigger;
+      node.mLists = bigger;
     }
-    mWords[mWords[atWord] + count] = value;
-    ++mWords[countWord];
+    const uint32_t lists = node.mLists;
+    const size_t start = kListsStart + (bolChild ? 0 : fncRoom(children, kSmallestChildRoom));
+    mWords[lists + start + count] = value;
+    ++mWords[lists + (bolChild ? kChildCount : kTextCount)];
   }
 
  private:
@@ -142,7 +172,8 @@ class cElementContainer::cStore {
   size_t mFirstBlockSize = 0;
   size_t mMade = 0;
   std::vector<uint32_t> mWords;
-  std::array<uint32_t, 32> mFree{};  // per power of two, a list threaded through the free rooms
+  std::array<uint32_t, 64> mFree{};  // per size, a list threaded through the free blocks
+  size_t mFreeWords = 0;
 };
 
 cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData)
@@ -182,14 +213,13 @@ int32_t cElementContainer::lCurrentTextData() const {
 
 cElementContainer* cElementContainer::fncChild(int32_t n) const {
   const cStore& store = *mStore;
-  return store.fncNode(store.fncWord(store.fncWord(mLists + kChildrenAt) + static_cast<uint32_t>(n - 1)));
+  return store.fncNode(store.fncWord(mLists + kListsStart + static_cast<uint32_t>(n - 1)));
 }
 
 uint32_t cElementContainer::fncNumber() const {
   if (mParent == kNoParent) return 0;
   const cElementContainer* parent = mStore->fncNode(mParent);
-  return mStore->fncWord(mStore->fncWord(parent->mLists + kChildrenAt) +
-                         static_cast<uint32_t>(mPosition - 1));
+  return mStore->fncWord(parent->mLists + kListsStart + static_cast<uint32_t>(mPosition - 1));
 }
 
 std::string cElementContainer::sLevel() const {
@@ -222,17 +252,19 @@ cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
 int32_t cElementContainer::pTextData(int32_t n) const {
   if (n < 1 || n > lTextsOwned()) return 0;
   return static_cast<int32_t>(
-      mStore->fncWord(mStore->fncWord(mLists + kTextsAt) + static_cast<uint32_t>(n - 1)));
+      mStore->fncWord(mLists + kListsStart +
+                      static_cast<uint32_t>(fncRoom(mStore->fncWord(mLists + kChildCount),
+                                                    kSmallestChildRoom)) +
+                      static_cast<uint32_t>(n - 1)));
 }
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,
                                                   int32_t ilElementNumber) {
   cStore& store = *mStore;
   const auto [child, number] = store.fncMake(isElementName, fncNumber());
-  const uint32_t lists = store.fncLists(*this);
   child->lStartTagNumber = ilElementNumber;
-  child->mPosition = static_cast<int32_t>(store.fncWord(lists + kChildCount)) + 1;
-  store.subAppend(lists + kChildCount, lists + kChildrenAt, number, 1);
+  child->mPosition = lElementsOwned() + 1;
+  store.subAppend(*this, true, number);
   lCurrentElementContainer = child->mPosition;
 }
 
@@ -246,8 +278,7 @@ cElementContainer* cElementContainer::fncRetrieveChild() const {
 }
 
 void cElementContainer::subInsertTextData(int32_t ilTextNumber) {
-  const uint32_t lists = mStore->fncLists(*this);
-  mStore->subAppend(lists + kTextCount, lists + kTextsAt, static_cast<uint32_t>(ilTextNumber), 2);
+  mStore->subAppend(*this, false, static_cast<uint32_t>(ilTextNumber));
 }
 
 void cElementContainer::subResetAllElements(bool bolFirst) {
