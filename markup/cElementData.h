@@ -7,7 +7,8 @@
 // Attribute numbers are 1-based. The views returned point into this record, or for a record that
 // a document reads its attributes from (cFileData::fncInsertTokenizedElement) into that
 // document's text; they stay valid while the record lives, gets no new attributes and, for the
-// latter, the document's text is not changed.
+// latter, the document's text is not changed. Such a record finds its attributes just past its
+// name, at lElmStartPos, so neither is to be changed on it either.
 
 #include <cstdint>
 #include <memory>
