@@ -46,13 +46,6 @@ size_t fncScanTagName(std::string_view text, size_t pos) {
 }
 
 size_t fncScanQuoted(std::string_view text, size_t pos) {
-  // Mostly the opening quote is the next quote there is.
-  const char quick = text[pos];
-  if (quick == '"' || quick == '\'') {
-    size_t at = pos + 1;
-    while (at < text.size() && text[at] != '"' && text[at] != '\'') ++at;
-    if (at < text.size() && text[at] == quick) return at + 1;
-  }
 
   // The open quotes alternate: the opening character, then the quote opened inside it, then the
   // other quote, and so on; so their count and the first two say which one is innermost.

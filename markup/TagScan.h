@@ -32,6 +32,13 @@ inline size_t fncScanTagNameQuickly(std::string_view text, size_t pos) {
 // double-quoted value is tolerated), and opens another otherwise; one equal to the innermost
 // open one closes it, and the value ends when none is left open.
 size_t fncScanQuoted(std::string_view text, size_t pos);
+// The same, for a value that opens with a quote: most often the next quote closes it.
+inline size_t fncScanQuotedQuickly(std::string_view text, size_t pos) {
+  const char opening = text[pos];
+  size_t at = pos + 1;
+  while (at < text.size() && text[at] != '"' && text[at] != '\'') ++at;
+  return at < text.size() && text[at] == opening ? at + 1 : fncScanQuoted(text, pos);
+}
 
 // The attributes of an ordinary tag, from just past its name: blanks, then name "=" value pairs
 // (a name without "=" is dropped; a value is quoted, or runs up to a blank, ">" or "/"), up to
@@ -43,6 +50,9 @@ class cAttributeScan {
   // The next pair, false when there is none: then either the attributes ended (bolTextEnded
   // false, lPosition on the character after them) or the text ended inside the tag.
   bool fncbNext(std::string_view& oName, std::string_view& oValue);
+  // From just past a name: its value; false (the position on what follows the name) when the
+  // name has none, or when the text ends.
+  bool fncbValue(std::string_view& oValue);
   size_t lPosition() const { return mPos; }
   bool bolTextEnded = false;
   bool bolUnquoted = false;  // a value was written without its quotes
@@ -59,33 +69,38 @@ class cAttributeScan {
   size_t mPos;
 };
 
+inline bool cAttributeScan::fncbValue(std::string_view& oValue) {
+  if (!fncbSkipBlanks()) return false;
+  if (mText[mPos] != '=') return false;
+  ++mPos;
+  if (!fncbSkipBlanks()) return false;
+  const size_t valueStart = mPos;
+  const char first = mText[mPos];
+  if (first == '"' || first == '\'') {
+    mPos = fncScanQuotedQuickly(mText, mPos);
+  } else {
+    mPos = mText.find_first_of(" \t\r\n>/", mPos);
+    if (mPos == std::string_view::npos) {
+      mPos = mText.size();
+      bolTextEnded = true;
+      return false;
+    }
+    bolUnquoted = true;
+  }
+  oValue = mText.substr(valueStart, mPos - valueStart);
+  return true;
+}
+
 inline bool cAttributeScan::fncbNext(std::string_view& oName, std::string_view& oValue) {
   for (;;) {
     if (!fncbSkipBlanks()) return false;
     const size_t nameStart = mPos;
     mPos = fncScanTagNameQuickly(mText, mPos);
     if (mPos == nameStart) return false;  // the attributes end here
-    const std::string_view name = mText.substr(nameStart, mPos - nameStart);
-    if (!fncbSkipBlanks()) return false;
-    if (mText[mPos] != '=') continue;  // a name without a value is not recorded
-    ++mPos;
-    if (!fncbSkipBlanks()) return false;
-    const size_t valueStart = mPos;
-    const char first = mText[mPos];
-    if (first == '"' || first == '\'') {
-      mPos = fncScanQuoted(mText, mPos);
-    } else {
-      mPos = mText.find_first_of(" \t\r\n>/", mPos);
-      if (mPos == std::string_view::npos) {
-        mPos = mText.size();
-        bolTextEnded = true;
-        return false;
-      }
-      bolUnquoted = true;
-    }
-    oName = name;
-    oValue = mText.substr(valueStart, mPos - valueStart);
-    return true;
+    oName = mText.substr(nameStart, mPos - nameStart);
+    if (fncbValue(oValue)) return true;
+    if (bolTextEnded) return false;
+    // a name without a value is not recorded
   }
 }
 

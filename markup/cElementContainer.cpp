@@ -82,9 +82,9 @@ class cElementContainer::cStore {
   }
 
   cElementContainer* fncNode(uint32_t ilNumber) const {
+    size_t k = ilNumber - size_t{1};  // the root's 0 becomes the largest
+    if (k < mFirstBlockSize) return mFirstBlock + k;
     if (ilNumber == 0) return mRoot;
-    size_t k = ilNumber - 1;
-    if (k < mFirstBlockSize) return mBlocks[0].nodes + k;
     k -= mFirstBlockSize;
     return mBlocks[1 + k / kBlockSize].nodes + k % kBlockSize;
   }
@@ -92,8 +92,11 @@ class cElementContainer::cStore {
   // A new node below node `ilParent`, and its number.
   std::pair<cElementContainer*, uint32_t> fncMake(std::string_view isName, uint32_t ilParent) {
     if (mBlocks.empty() || mBlocks.back().used == mBlocks.back().size) {
-      if (mBlocks.empty()) mFirstBlockSize = mNextBlockSize;
       mBlocks.push_back({mAllocator.allocate(mNextBlockSize), mNextBlockSize, 0});
+      if (mBlocks.size() == 1) {
+        mFirstBlock = mBlocks[0].nodes;
+        mFirstBlockSize = mNextBlockSize;
+      }
       mNextBlockSize = kBlockSize;
     }
     cBlock& block = mBlocks.back();
@@ -169,6 +172,7 @@ class cElementContainer::cStore {
   std::allocator<cElementContainer> mAllocator;
   std::vector<cBlock> mBlocks;
   size_t mNextBlockSize;
+  cElementContainer* mFirstBlock = nullptr;  // most trees have all their nodes here
   size_t mFirstBlockSize = 0;
   size_t mMade = 0;
   std::vector<uint32_t> mWords;
@@ -198,12 +202,8 @@ cElementContainer* cElementContainer::oParent() const {
   return mParent == kNoParent ? nullptr : mStore->fncNode(mParent);
 }
 
-int32_t cElementContainer::lElementsOwned() const {
-  return mLists ? static_cast<int32_t>(mStore->fncWord(mLists + kChildCount)) : 0;
-}
-
-int32_t cElementContainer::lTextsOwned() const {
-  return mLists ? static_cast<int32_t>(mStore->fncWord(mLists + kTextCount)) : 0;
+int32_t cElementContainer::fncListCount(bool bolChildren) const {
+  return static_cast<int32_t>(mStore->fncWord(mLists + (bolChildren ? kChildCount : kTextCount)));
 }
 
 int32_t cElementContainer::lCurrentTextData() const {
@@ -234,15 +234,17 @@ std::string cElementContainer::sLevel() const {
   return level;
 }
 
-cElementContainer* cElementContainer::oNextSibling() const {
-  const cElementContainer* parent = oParent();
-  return parent ? parent->pElementContainer(mPosition + 1) : nullptr;
+cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
+  if (mParent == kNoParent || ilPosition < 1) return nullptr;
+  const cStore& store = *mStore;
+  const uint32_t lists = store.fncNode(mParent)->mLists;  // the parent has children: this one
+  if (ilPosition > static_cast<int32_t>(store.fncWord(lists + kChildCount))) return nullptr;
+  return store.fncNode(store.fncWord(lists + kListsStart + static_cast<uint32_t>(ilPosition - 1)));
 }
 
-cElementContainer* cElementContainer::oPreviousSibling() const {
-  const cElementContainer* parent = oParent();
-  return parent ? parent->pElementContainer(mPosition - 1) : nullptr;
-}
+cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(mPosition + 1); }
+
+cElementContainer* cElementContainer::oPreviousSibling() const { return fncSibling(mPosition - 1); }
 
 cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
   if (n < 1 || n > lElementsOwned()) return nullptr;

@@ -51,8 +51,8 @@ class cElementContainer {
   cElementContainer* oParent() const;
   cElementContainer* oNextSibling() const;
   cElementContainer* oPreviousSibling() const;
-  int32_t lElementsOwned() const;
-  int32_t lTextsOwned() const;
+  int32_t lElementsOwned() const { return mLists ? fncListCount(true) : 0; }
+  int32_t lTextsOwned() const { return mLists ? fncListCount(false) : 0; }
 
   // The node's path: "1" for the root, then the parent's level, ".", and the 1-based position
   // among the parent's children ("1.2.5"). Made when asked (cost: the depth).
@@ -112,6 +112,8 @@ class cElementContainer {
   cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
   cElementContainer* fncChild(int32_t n) const;  // n in 1..lElementsOwned
   uint32_t fncNumber() const;                    // this node's number in the store
+  int32_t fncListCount(bool bolChildren) const;  // with lists: children (true) or text runs
+  cElementContainer* fncSibling(int32_t ilPosition) const;  // the parent's child there, or nothing
 
   int32_t mPosition = 0;  // 1-based place among the parent's children (siblings are its
                           // neighbours there); 0 for the root

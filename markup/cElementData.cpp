@@ -169,13 +169,11 @@ const std::string_view* cElementData::fncFindValue(std::string_view isAttrName,
     for (size_t i = 0; i < mPairCount; ++i) {
       const size_t at = std::min(from + mPairAt[i], text.size());
       const int quick = quickNameMatch(text, at, isAttrName);
-      if (quick < 0 ||
-          (quick == 0 &&
-           !sameName(text.substr(at, fncScanTagNameQuickly(text, at) - at), isAttrName)))
-        continue;
-      std::string_view name;
-      cAttributeScan scan(text, at);
-      return scan.fncbNext(name, oValue) ? &oValue : nullptr;
+      if (quick < 0) continue;
+      const size_t nameEnd = quick > 0 ? at + isAttrName.size() : fncScanTagNameQuickly(text, at);
+      if (quick == 0 && !sameName(text.substr(at, nameEnd - at), isAttrName)) continue;
+      cAttributeScan scan(text, nameEnd);
+      return scan.fncbValue(oValue) ? &oValue : nullptr;
     }
     return nullptr;
   }
