@@ -244,6 +244,21 @@ cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
 
 cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(mPosition + 1); }
 
+cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer* top) const {
+  const cStore& store = *mStore;
+  if (mLists && store.fncWord(mLists + kChildCount) > 0)
+    return store.fncNode(store.fncWord(mLists + kListsStart));
+  for (const cElementContainer* node = this; node != top && node->mParent != kNoParent;) {
+    const cElementContainer* parent = store.fncNode(node->mParent);
+    const uint32_t lists = parent->mLists;
+    const auto next = static_cast<uint32_t>(node->mPosition);  // the next sibling's index
+    if (next < store.fncWord(lists + kChildCount))
+      return store.fncNode(store.fncWord(lists + kListsStart + next));
+    node = parent;
+  }
+  return nullptr;
+}
+
 cElementContainer* cElementContainer::oPreviousSibling() const { return fncSibling(mPosition - 1); }
 
 cElementContainer* cElementContainer::pElementContainer(int32_t n) const {

@@ -58,6 +58,10 @@ class cElementContainer {
   // among the parent's children ("1.2.5"). Made when asked (cost: the depth).
   std::string sLevel() const;
 
+  // The node after this one in pre-order (its first child, else the next sibling of it or of its
+  // nearest ancestor that has one), staying inside the subtree of `top`; nothing at its end.
+  cElementContainer* fncNextInPreOrder(const cElementContainer* top) const;
+
   // Child n, or nothing when n is not in 1..lElementsOwned.
   cElementContainer* pElementContainer(int32_t n) const;
   // The n-th text-run index of this node, 0 when n is not in 1..lTextsOwned.
