@@ -10,12 +10,7 @@ namespace lyn {
 
 // The node after `node` in pre-order, staying inside the subtree of `top`.
 inline cElementContainer* fncNextInSubtree(cElementContainer* node, const cElementContainer* top) {
-  if (node->lElementsOwned() > 0) return node->pElementContainer(1);
-  while (node && node != top) {
-    if (cElementContainer* sibling = node->oNextSibling()) return sibling;
-    node = node->oParent();
-  }
-  return nullptr;
+  return node->fncNextInPreOrder(top);
 }
 
 // The first node below `top` (pre-order, `top` itself not included) named `name`, ignoring case.

@@ -1,6 +1,7 @@
 #include "engine/cParList.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/files/TextCase.h"
 
@@ -12,9 +13,18 @@ cParList::cParList(const cParList& other) {
     mBlocks.push_back(std::make_unique<cBlock>(*block));
     mBlocksByKey[block->sKey].push_back(mBlocks.back().get());
   }
-  mEntries.reserve(other.mEntries.size());
-  for (const cEntry& entry : other.mEntries)
-    mEntries.push_back({mBlocks[entry.block->lOrder].get(), entry.par});
+  mPars = other.mPars;
+}
+
+cParList::cBlock* cParList::fncMutableBlockOf(int32_t n) {
+  // The last block that starts at or before n.
+  const auto after = std::upper_bound(mBlocks.begin(), mBlocks.end(), n,
+                                      [](int32_t k, const auto& block) { return k < block->lStart; });
+  return after == mBlocks.begin() ? nullptr : std::prev(after)->get();
+}
+
+const cParList::cBlock* cParList::fncBlockOf(int32_t n) const {
+  return const_cast<cParList*>(this)->fncMutableBlockOf(n);
 }
 
 const cParList::cBlock* cParList::fncFirstBlock(std::string_view isKey) const {
@@ -36,8 +46,8 @@ cParList::cBlock& cParList::fncNewBlock(std::string_view isSmilFile, int32_t lSt
 }
 
 void cParList::subAppendPlaceholder(std::string_view isSmilFile) {
-  cBlock& block = fncNewBlock(isSmilFile, lCount() + 1);
-  mEntries.push_back({&block, nullptr});
+  fncNewBlock(isSmilFile, lCount() + 1);
+  mPars.push_back(nullptr);
 }
 
 void cParList::subAppendPar(std::string_view isSmilFile, cElementContainer* iclsPar) {
@@ -52,7 +62,7 @@ void cParList::subAppendPar(std::string_view isSmilFile, cElementContainer* icls
     last->bolExpanded = true;
   }
   ++last->lCount;
-  mEntries.push_back({last, iclsPar});
+  mPars.push_back(iclsPar);
 }
 
 void cParList::subShiftBlocksAfter(size_t lOrder, int32_t lDelta) {
@@ -61,22 +71,18 @@ void cParList::subShiftBlocksAfter(size_t lOrder, int32_t lDelta) {
 
 void cParList::subExpand(int32_t n, const std::vector<cElementContainer*>& pars) {
   if (n < 1 || n > lCount() || pars.empty()) return;
-  cEntry& entry = mEntries[static_cast<size_t>(n - 1)];
-  cBlock* block = entry.block;
-  entry.par = pars.front();
-  std::vector<cEntry> rest;
-  rest.reserve(pars.size() - 1);
-  for (size_t i = 1; i < pars.size(); ++i) rest.push_back({block, pars[i]});
-  mEntries.insert(mEntries.begin() + n, rest.begin(), rest.end());
+  cBlock* block = fncMutableBlockOf(n);
+  mPars[static_cast<size_t>(n - 1)] = pars.front();
+  mPars.insert(mPars.begin() + n, pars.begin() + 1, pars.end());
   block->lCount = static_cast<int32_t>(pars.size());
   block->bolExpanded = true;
-  subShiftBlocksAfter(block->lOrder, static_cast<int32_t>(rest.size()));
+  subShiftBlocksAfter(block->lOrder, static_cast<int32_t>(pars.size()) - 1);
 }
 
 void cParList::subRemove(int32_t n) {
   if (n < 1 || n > lCount()) return;
-  cBlock* block = mEntries[static_cast<size_t>(n - 1)].block;
-  mEntries.erase(mEntries.begin() + (n - 1));
+  cBlock* block = fncMutableBlockOf(n);
+  mPars.erase(mPars.begin() + (n - 1));
   subShiftBlocksAfter(block->lOrder, -1);
   if (--block->lCount > 0) return;
   auto& sameFile = mBlocksByKey[block->sKey];

@@ -36,7 +36,7 @@ class cParList {
     size_t lOrder = 0;        // its place among the blocks
   };
   struct cEntry {
-    cBlock* block = nullptr;
+    const cBlock* block = nullptr;
     cElementContainer* par = nullptr;  // nothing while the entry is a placeholder
   };
 
@@ -44,9 +44,11 @@ class cParList {
   cParList(const cParList& other);
   cParList& operator=(const cParList&) = delete;
 
-  int32_t lCount() const { return static_cast<int32_t>(mEntries.size()); }
-  // Entry n, 1 <= n <= lCount().
-  const cEntry& fncEntry(int32_t n) const { return mEntries[static_cast<size_t>(n - 1)]; }
+  int32_t lCount() const { return static_cast<int32_t>(mPars.size()); }
+  // Entry n, 1 <= n <= lCount(): its par, its block, both.
+  cElementContainer* fncPar(int32_t n) const { return mPars[static_cast<size_t>(n - 1)]; }
+  const cBlock* fncBlockOf(int32_t n) const;
+  cEntry fncEntry(int32_t n) const { return {fncBlockOf(n), fncPar(n)}; }
   // The first registration of the file (folded key), or nothing.
   const cBlock* fncFirstBlock(std::string_view isKey) const;
 
@@ -61,9 +63,12 @@ class cParList {
 
  private:
   cBlock& fncNewBlock(std::string_view isSmilFile, int32_t lStart);
+  cBlock* fncMutableBlockOf(int32_t n);
   void subShiftBlocksAfter(size_t lOrder, int32_t lDelta);
 
-  std::vector<cEntry> mEntries;
+  // The par of each entry; its block is found among the blocks, which cover the list in order,
+  // so an entry costs one pointer.
+  std::vector<cElementContainer*> mPars;
   std::vector<std::unique_ptr<cBlock>> mBlocks;  // in list order
   std::unordered_map<std::string, std::vector<cBlock*>> mBlocksByKey;  // each in list order
 };

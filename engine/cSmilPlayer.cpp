@@ -56,9 +56,7 @@ bool cSmilPlayer::fncbIsMediaName(std::string_view name) {
 }
 
 cFileData* cSmilPlayer::fncDocumentOf(const cElementContainer* node) {
-  if (!node) return nullptr;
-  while (node->oParent()) node = node->oParent();
-  return node->clsFileData();
+  return node ? node->fncTreeFileData() : nullptr;
 }
 
 cElementData* cSmilPlayer::fncRecordOf(const cElementContainer* node) {
@@ -91,13 +89,13 @@ bool cSmilPlayer::fncInsertFile(std::string_view isSmilFile, bool ibolParse) {
 
 std::optional<cParItem> cSmilPlayer::fncRetrieveParItem(int32_t ilParListItem) const {
   if (ilParListItem < 1 || ilParListItem > lParListCount()) return std::nullopt;
-  const cParList::cEntry& entry = mList->fncEntry(ilParListItem);
+  const cParList::cEntry entry = mList->fncEntry(ilParListItem);
   return cParItem{entry.block->sSmilFile, entry.par};
 }
 
 std::string cSmilPlayer::fncGetParSmilFile(int32_t ilParListItem) const {
   if (ilParListItem < 1 || ilParListItem > lParListCount()) return {};
-  return mList->fncEntry(ilParListItem).block->sSmilFile;
+  return mList->fncBlockOf(ilParListItem)->sSmilFile;
 }
 
 bool cSmilPlayer::fncbHasParsOf(std::string_view isSmilFile) const {
@@ -221,8 +219,8 @@ bool cSmilPlayer::fncbRewriteSeqAsPar(cFileData*& doc, cElementContainer* seq) {
 
 bool cSmilPlayer::fncbExpand(int32_t n) {
   if (n < 1 || n > lParListCount()) return false;
-  if (mList->fncEntry(n).par) return true;
-  const std::string file = mList->fncEntry(n).block->sSmilFile;
+  if (mList->fncPar(n)) return true;
+  const std::string file = mList->fncBlockOf(n)->sSmilFile;
   const auto fail = [&] {
     fncMutableList().subRemove(n);
     if (n < lCurrentParListItem) --lCurrentParListItem;
@@ -271,8 +269,10 @@ bool cSmilPlayer::fncbAllowed(cElementContainer* par) {
     subReportError(eSmilError::InternalData, "System-required test");
     return false;
   }
-  if (!record->fncAttributeExists("system-required")) return true;
-  const std::string value = fncFoldCase(record->fncAttrContentWOQ("system-required"));
+  // One lookup: a missing value and an empty one both name no switch.
+  const std::string_view written = record->fncAttrContentWOQ("system-required");
+  if (written.empty()) return true;
+  const std::string value = fncFoldCase(written);
   if (value == "sidebar-on") return bolSysReq_Sidebar;
   if (value == "prodnote-on") return bolSysReq_ProdNote;
   if (value == "footnote-on") return bolSysReq_FootNote;
@@ -291,7 +291,7 @@ void cSmilPlayer::subAnnounce(cElementContainer* node) {
 
 void cSmilPlayer::subMakeCurrent(int32_t n) {
   lCurrentParListItem = n;
-  clsCurrentPar = mList->fncEntry(n).par;
+  clsCurrentPar = mList->fncPar(n);
   clsCurrentElementContainer = clsCurrentPar;
   subAnnounce(clsCurrentPar);
 }
@@ -334,9 +334,9 @@ bool cSmilPlayer::fncGotoElementContainerByFileAndID(std::string_view isFile,
   }
   const int32_t start = block->lStart;
   const int32_t count = block->lCount;
-  const cFileData* doc = fncDocumentOf(mList->fncEntry(start).par);
+  const cFileData* doc = fncDocumentOf(mList->fncPar(start));
   for (int32_t i = 0; i < count; ++i) {
-    cElementContainer* par = mList->fncEntry(start + i).par;
+    cElementContainer* par = mList->fncPar(start + i);
     for (cElementContainer* node = par; node; node = fncNextInSubtree(node, par)) {
       if (!fncEqualsIgnoringCase(fncIdOf(doc, node), isID)) continue;
       lCurrentParListItem = start + i;
@@ -361,7 +361,7 @@ bool cSmilPlayer::fncSetParToFirst() {
     return false;
   }
   if (!fncbExpand(n)) return false;
-  clsCurrentPar = mList->fncEntry(lCurrentParListItem).par;
+  clsCurrentPar = mList->fncPar(lCurrentParListItem);
   clsCurrentElementContainer = clsCurrentPar;
   clsCurrentPar->subResetAllElements(true);
   return true;
@@ -393,7 +393,7 @@ bool cSmilPlayer::fncbStepPar(eDirection direction) {
     }
     int32_t k = forward ? current + 1 : current - 1;
     lCurrentParListItem = current;
-    if (!mList->fncEntry(k).par) {
+    if (!mList->fncPar(k)) {
       const int32_t before = lParListCount();
       // A file that fails loses its entry: step on to the one that took its place.
       if (!fncbExpand(k)) {
@@ -411,10 +411,10 @@ bool cSmilPlayer::fncbStepPar(eDirection direction) {
 void cSmilPlayer::subSyncEntryWithPar() {
   const int32_t count = lParListCount();
   const int32_t current = lCurrentParListItem;
-  if (current >= 1 && current <= count && mList->fncEntry(current).par == clsCurrentPar) return;
+  if (current >= 1 && current <= count && mList->fncPar(current) == clsCurrentPar) return;
   for (int32_t d = 1; d <= count; ++d) {
     for (int32_t n : {current + d, current - d}) {
-      if (n >= 1 && n <= count && mList->fncEntry(n).par == clsCurrentPar) {
+      if (n >= 1 && n <= count && mList->fncPar(n) == clsCurrentPar) {
         lCurrentParListItem = n;
         return;
       }
@@ -499,7 +499,7 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
   }
   const int32_t blockStart = block->lStart;
   const int32_t blockCount = block->lCount;
-  cFileData* doc = fncDocumentOf(mList->fncEntry(blockStart).par);
+  cFileData* doc = fncDocumentOf(mList->fncPar(blockStart));
   cElementContainer* root = doc ? doc->clsElementContainer() : nullptr;
   if (!root || root->lElementsOwned() == 0) return;
 
@@ -519,13 +519,13 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
   for (const cElementContainer* up = from; up; up = up->oParent()) ancestors.push_back(up);
   int32_t entry = 0;
   for (int32_t i = 0; i < blockCount && !entry; ++i) {
-    const cElementContainer* par = mList->fncEntry(blockStart + i).par;
+    const cElementContainer* par = mList->fncPar(blockStart + i);
     if (std::find(ancestors.begin(), ancestors.end(), par) != ancestors.end())
       entry = blockStart + i;
   }
   if (!entry) {
     entry = blockStart;
-    from = mList->fncEntry(entry).par;
+    from = mList->fncPar(entry);
   }
 
   const std::string_view toID = isToID.empty() ? std::string_view{} : std::string_view(isToID[0]);
@@ -535,15 +535,15 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
   const auto fncbNextEntry = [&]() -> bool {
     for (;;) {
       if (++entry > lParListCount()) return false;
-      if (mList->fncEntry(entry).par) return true;
+      if (mList->fncPar(entry)) return true;
       const int32_t before = lParListCount();
       if (fncbExpand(entry)) return true;
       if (lParListCount() >= before) return false;
       --entry;
     }
   };
-  cElementContainer* par = mList->fncEntry(entry).par;
-  std::string entryKey = mList->fncEntry(entry).block->sKey;
+  cElementContainer* par = mList->fncPar(entry);
+  std::string entryKey = mList->fncBlockOf(entry)->sKey;
   cElementContainer* node = from;
   bool bolFirst = true;
   bool bolBeenInside = false;
@@ -573,8 +573,8 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
     node = fncNextInSubtree(node, par);
     if (node) continue;
     if (!fncbNextEntry()) return;
-    par = mList->fncEntry(entry).par;
-    entryKey = mList->fncEntry(entry).block->sKey;
+    par = mList->fncPar(entry);
+    entryKey = mList->fncBlockOf(entry)->sKey;
     doc = fncDocumentOf(par);
     node = par;
     bolCounting = fncbAllowed(par);

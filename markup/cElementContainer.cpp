@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
-#include <functional>
-#include <iterator>
 #include <memory>
 #include <new>
-#include <unordered_set>
+#include <utility>
 
 #include "platform/files/TextCase.h"
 
@@ -16,7 +13,7 @@ namespace lyn {
 
 namespace {
 
-// Room for the first children of a tree that was built without a size hint.
+// Room for the first nodes of a tree that was built without a size hint.
 constexpr size_t kFirstBlockWithoutReserve = 16;
 
 // The room a list of `count` entries has: powers of two, so that the room follows from the count
@@ -25,16 +22,29 @@ size_t fncRoom(size_t count, size_t smallest) {
   return count == 0 ? 0 : std::max(smallest, std::bit_ceil(count));
 }
 
+// A node's lists, in one block of the store's words: the count of children, the count of text
+// runs, the room for the children, then the room for the runs.
+enum : uint32_t { kChildCount = 0, kTextCount = 1, kListsStart = 2 };
+constexpr size_t kSmallestChildRoom = 1;
+constexpr size_t kSmallestTextRoom = 2;
+
+size_t fncBlockWords(size_t children, size_t texts) {
+  return kListsStart + fncRoom(children, kSmallestChildRoom) + fncRoom(texts, kSmallestTextRoom);
+}
+
 }  // namespace
 
 // The nodes of one tree, in blocks: one allocation per block instead of one per node, and all
-// nodes released together, each node's end touching only its own members. The store also keeps
-// every distinct name once, and the nodes' child and text-run lists in chunks of 8-byte slots
-// (a list that grows leaves its old room for the next list of that size).
+// nodes released together, each node's end touching only its own members. Nodes are numbered (the
+// root 0, the others from 1 in the order made), and the nodes' lists are kept as numbers in one
+// array of 32-bit words, so a list entry costs 4 bytes; lists that grow leave their old block for
+// the next lists of that size, and a finished tree packs its lists without gaps.
 class cElementContainer::cStore {
  public:
-  explicit cStore(cFileData* iclsFileData)
-      : mFileData(iclsFileData), mNextBlockSize(kFirstBlockWithoutReserve) {}
+  cStore(cFileData* iclsFileData, cElementContainer* iclsRoot)
+      : mFileData(iclsFileData), mRoot(iclsRoot), mNextBlockSize(kFirstBlockWithoutReserve) {
+    mWords.push_back(0);  // word 0 stands for "no list"
+  }
   cStore(const cStore&) = delete;
   cStore& operator=(const cStore&) = delete;
   ~cStore() {
@@ -50,62 +60,103 @@ class cElementContainer::cStore {
     if (mBlocks.empty()) mNextBlockSize = std::max<size_t>(1, ilCount);
   }
 
-  std::string_view fncIntern(std::string_view isName) {
-    if (mLastName && *mLastName == isName) return *mLastName;
-    auto it = mNames.find(isName);
-    if (it == mNames.end()) it = mNames.emplace(isName).first;
-    mLastName = &*it;
-    return *it;
+  // Packs every node's lists into words of exactly the size they take.
+  void subTrim() {
+    std::vector<uint32_t> packed;
+    packed.reserve(mWords.size() - mFreeWords);
+    packed.push_back(0);
+    const auto pack = [&](cElementContainer& node) {
+      if (!node.mLists) return;
+      const size_t words = fncBlockWords(mWords[node.mLists + kChildCount], mWords[node.mLists + kTextCount]);
+      const auto at = static_cast<uint32_t>(packed.size());
+      packed.insert(packed.end(), mWords.begin() + node.mLists, mWords.begin() + node.mLists + words);
+      node.mLists = at;
+    };
+    pack(*mRoot);
+    for (const cBlock& block : mBlocks)
+      for (size_t i = 0; i < block.used; ++i) pack(block.nodes[i]);
+    packed.shrink_to_fit();
+    mWords = std::move(packed);
+    mFree.fill(0);
+    mFreeWords = 0;
   }
 
-  cElementContainer* fncMake(std::string_view isName) {
+  cElementContainer* fncNode(uint32_t ilNumber) const {
+    size_t k = ilNumber - size_t{1};  // the root's 0 becomes the largest
+    if (k < mFirstBlockSize) return mFirstBlock + k;
+    if (ilNumber == 0) return mRoot;
+    k -= mFirstBlockSize;
+    return mBlocks[1 + k / kBlockSize].nodes + k % kBlockSize;
+  }
+
+  // A new node below node `ilParent`, and its number.
+  std::pair<cElementContainer*, uint32_t> fncMake(std::string_view isName, uint32_t ilParent) {
     if (mBlocks.empty() || mBlocks.back().used == mBlocks.back().size) {
       mBlocks.push_back({mAllocator.allocate(mNextBlockSize), mNextBlockSize, 0});
+      if (mBlocks.size() == 1) {
+        mFirstBlock = mBlocks[0].nodes;
+        mFirstBlockSize = mNextBlockSize;
+      }
       mNextBlockSize = kBlockSize;
     }
     cBlock& block = mBlocks.back();
     cElementContainer* node = ::new (static_cast<void*>(block.nodes + block.used))
-        cElementContainer(*this, fncIntern(isName));
+        cElementContainer(*this, isName, ilParent);
     ++block.used;
-    return node;
+    return {node, static_cast<uint32_t>(++mMade)};
   }
 
-  // Room for `ilSlots` (a power of two) slots of 8 bytes, and its return.
-  void* fncSlots(size_t ilSlots) {
-    const size_t sizeClass = static_cast<size_t>(std::countr_zero(ilSlots));
-    if (void* slots = mFree[sizeClass]) {
-      std::memcpy(&mFree[sizeClass], slots, sizeof(void*));
-      return slots;
+  uint32_t& fncWord(uint32_t at) { return mWords[at]; }
+  uint32_t fncWord(uint32_t at) const { return mWords[at]; }
+
+  // A block of `ilWords` words, as the place of its first.
+  uint32_t fncBlockOf(size_t ilWords) {
+    if (ilWords < mFree.size()) {
+      if (const uint32_t at = mFree[ilWords]) {
+        mFree[ilWords] = mWords[at];
+        mFreeWords -= ilWords;
+        return at;
+      }
     }
-    if (mChunks.empty() || mChunkSize - mChunkUsed < ilSlots) {
-      mChunkSize = std::max(mChunks.empty() ? kFirstChunk : std::min(mChunkSize * 2, kLargestChunk),
-                            ilSlots);
-      mChunks.push_back(std::make_unique_for_overwrite<uint64_t[]>(mChunkSize));
-      mChunkUsed = 0;
-    }
-    void* slots = mChunks.back().get() + mChunkUsed;
-    mChunkUsed += ilSlots;
-    return slots;
+    const auto at = static_cast<uint32_t>(mWords.size());
+    mWords.resize(mWords.size() + ilWords);
+    return at;
   }
-  void subReturnSlots(void* slots, size_t ilSlots) {
-    const size_t sizeClass = static_cast<size_t>(std::countr_zero(ilSlots));
-    std::memcpy(slots, &mFree[sizeClass], sizeof(void*));
-    mFree[sizeClass] = slots;
+  // Gives a block back for the next lists of its size (a large one waits for subTrim).
+  void subFreeBlock(uint32_t at, size_t ilWords) {
+    mFreeWords += ilWords;
+    if (ilWords >= mFree.size()) return;
+    mWords[at] = mFree[ilWords];
+    mFree[ilWords] = at;
   }
 
-  // Makes room for one more entry in a list of `count` entries of type T, `smallest` entries
-  // at least.
-  template <typename T>
-  T* fncGrow(T* list, size_t count, size_t smallest) {
-    const size_t room = fncRoom(count, smallest);
-    if (count < room) return list;
-    const size_t grown = std::max(smallest, room * 2);
-    T* bigger = static_cast<T*>(fncSlots(grown * sizeof(T) / 8));
-    if (count) {
-      std::memcpy(bigger, list, count * sizeof(T));
-      subReturnSlots(list, room * sizeof(T) / 8);
+  // Appends `value` to the children (bolChild) or text runs of `node`, moving its lists to a
+  // larger block when that list has no room left.
+  void subAppend(cElementContainer& node, bool bolChild, uint32_t value) {
+    const size_t children = node.mLists ? mWords[node.mLists + kChildCount] : 0;
+    const size_t texts = node.mLists ? mWords[node.mLists + kTextCount] : 0;
+    const size_t count = bolChild ? children : texts;
+    const size_t smallest = bolChild ? kSmallestChildRoom : kSmallestTextRoom;
+    if (count == fncRoom(count, smallest)) {
+      const size_t childRoom = fncRoom(children + (bolChild ? 1 : 0), kSmallestChildRoom);
+      const size_t textRoom = fncRoom(texts + (bolChild ? 0 : 1), kSmallestTextRoom);
+      const uint32_t bigger = fncBlockOf(kListsStart + childRoom + textRoom);
+      mWords[bigger + kChildCount] = static_cast<uint32_t>(children);
+      mWords[bigger + kTextCount] = static_cast<uint32_t>(texts);
+      if (node.mLists) {
+        const uint32_t old = node.mLists;
+        const size_t oldChildRoom = fncRoom(children, kSmallestChildRoom);
+        std::copy_n(mWords.begin() + old + kListsStart, children, mWords.begin() + bigger + kListsStart);
+        std::copy_n(mWords.begin() + old + kListsStart + oldChildRoom, texts,
+                    mWords.begin() + bigger + kListsStart + childRoom);
+        subFreeBlock(old, fncBlockWords(children, texts));
+      }
+      node.mLists = bigger;
     }
-    return bigger;
+    const uint32_t lists = node.mLists;
+    const size_t start = kListsStart + (bolChild ? 0 : fncRoom(children, kSmallestChildRoom));
+    mWords[lists + start + count] = value;
+    ++mWords[lists + (bolChild ? kChildCount : kTextCount)];
   }
 
  private:
@@ -114,44 +165,66 @@ class cElementContainer::cStore {
     size_t size;
     size_t used;
   };
-  struct cNameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
-  };
   static constexpr size_t kBlockSize = 256;
-  static constexpr size_t kFirstChunk = 64;
-  static constexpr size_t kLargestChunk = size_t{1} << 13;
 
   cFileData* mFileData;
+  cElementContainer* mRoot;
   std::allocator<cElementContainer> mAllocator;
   std::vector<cBlock> mBlocks;
   size_t mNextBlockSize;
-  std::unordered_set<std::string, cNameHash, std::equal_to<>> mNames;
-  const std::string* mLastName = nullptr;
-  std::vector<std::unique_ptr<uint64_t[]>> mChunks;
-  size_t mChunkSize = 0;
-  size_t mChunkUsed = 0;
-  std::array<void*, 64> mFree{};  // per power of two, a list threaded through the free rooms
+  cElementContainer* mFirstBlock = nullptr;  // most trees have all their nodes here
+  size_t mFirstBlockSize = 0;
+  size_t mMade = 0;
+  std::vector<uint32_t> mWords;
+  std::array<uint32_t, 64> mFree{};  // per size, a list threaded through the free blocks
+  size_t mFreeWords = 0;
 };
 
 cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData)
-    : mOwnedStore(std::make_unique<cStore>(iclsFileData)) {
-  mStore = mOwnedStore.get();
-  sName = mStore->fncIntern(isName);
+    : sName(isName) {
+  mStore = std::make_unique<cStore>(iclsFileData, this).release();
 }
 
-cElementContainer::cElementContainer(cStore& iclsStore, std::string_view isName)
-    : sName(isName), mStore(&iclsStore) {}
+cElementContainer::cElementContainer(cStore& iclsStore, std::string_view isName, uint32_t ilParent)
+    : sName(isName), mStore(&iclsStore), mParent(ilParent) {}
 
-cElementContainer::~cElementContainer() = default;
+cElementContainer::~cElementContainer() {
+  if (mParent == kNoParent) std::unique_ptr<cStore> release(mStore);
+}
 
 cFileData* cElementContainer::clsFileData() const {
-  return mOwnedStore ? mOwnedStore->clsFileData() : nullptr;
+  return mParent == kNoParent ? mStore->clsFileData() : nullptr;
+}
+
+cFileData* cElementContainer::fncTreeFileData() const { return mStore->clsFileData(); }
+
+cElementContainer* cElementContainer::oParent() const {
+  return mParent == kNoParent ? nullptr : mStore->fncNode(mParent);
+}
+
+int32_t cElementContainer::fncListCount(bool bolChildren) const {
+  return static_cast<int32_t>(mStore->fncWord(mLists + (bolChildren ? kChildCount : kTextCount)));
+}
+
+int32_t cElementContainer::lCurrentTextData() const {
+  const int32_t count = lTextsOwned();
+  return count ? pTextData(count) : 0;
+}
+
+cElementContainer* cElementContainer::fncChild(int32_t n) const {
+  const cStore& store = *mStore;
+  return store.fncNode(store.fncWord(mLists + kListsStart + static_cast<uint32_t>(n - 1)));
+}
+
+uint32_t cElementContainer::fncNumber() const {
+  if (mParent == kNoParent) return 0;
+  const cElementContainer* parent = mStore->fncNode(mParent);
+  return mStore->fncWord(parent->mLists + kListsStart + static_cast<uint32_t>(mPosition - 1));
 }
 
 std::string cElementContainer::sLevel() const {
   std::vector<int32_t> positions;
-  for (const cElementContainer* node = this; node->mParent; node = node->mParent)
+  for (const cElementContainer* node = this; node->mParent != kNoParent; node = node->oParent())
     positions.push_back(node->mPosition);
   std::string level = "1";
   for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
@@ -161,13 +234,32 @@ std::string cElementContainer::sLevel() const {
   return level;
 }
 
-cElementContainer* cElementContainer::oNextSibling() const {
-  return mParent ? mParent->pElementContainer(mPosition + 1) : nullptr;
+cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
+  if (mParent == kNoParent || ilPosition < 1) return nullptr;
+  const cStore& store = *mStore;
+  const uint32_t lists = store.fncNode(mParent)->mLists;  // the parent has children: this one
+  if (ilPosition > static_cast<int32_t>(store.fncWord(lists + kChildCount))) return nullptr;
+  return store.fncNode(store.fncWord(lists + kListsStart + static_cast<uint32_t>(ilPosition - 1)));
 }
 
-cElementContainer* cElementContainer::oPreviousSibling() const {
-  return mParent ? mParent->pElementContainer(mPosition - 1) : nullptr;
+cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(mPosition + 1); }
+
+cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer* top) const {
+  const cStore& store = *mStore;
+  if (mLists && store.fncWord(mLists + kChildCount) > 0)
+    return store.fncNode(store.fncWord(mLists + kListsStart));
+  for (const cElementContainer* node = this; node != top && node->mParent != kNoParent;) {
+    const cElementContainer* parent = store.fncNode(node->mParent);
+    const uint32_t lists = parent->mLists;
+    const auto next = static_cast<uint32_t>(node->mPosition);  // the next sibling's index
+    if (next < store.fncWord(lists + kChildCount))
+      return store.fncNode(store.fncWord(lists + kListsStart + next));
+    node = parent;
+  }
+  return nullptr;
 }
+
+cElementContainer* cElementContainer::oPreviousSibling() const { return fncSibling(mPosition - 1); }
 
 cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
   if (n < 1 || n > lElementsOwned()) return nullptr;
@@ -176,30 +268,34 @@ cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
 
 int32_t cElementContainer::pTextData(int32_t n) const {
   if (n < 1 || n > lTextsOwned()) return 0;
-  return mTexts[static_cast<size_t>(n - 1)];
+  return static_cast<int32_t>(
+      mStore->fncWord(mLists + kListsStart +
+                      static_cast<uint32_t>(fncRoom(mStore->fncWord(mLists + kChildCount),
+                                                    kSmallestChildRoom)) +
+                      static_cast<uint32_t>(n - 1)));
 }
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,
                                                   int32_t ilElementNumber) {
-  cElementContainer* child = mStore->fncMake(isElementName);
+  cStore& store = *mStore;
+  const auto [child, number] = store.fncMake(isElementName, fncNumber());
   child->lStartTagNumber = ilElementNumber;
-  child->mParent = this;
-  child->mPosition = mChildCount + 1;
-  mChildren = mStore->fncGrow(mChildren, static_cast<size_t>(mChildCount), 1);
-  mChildren[mChildCount++] = child;
-  lCurrentElementContainer = mChildCount;
+  child->mPosition = lElementsOwned() + 1;
+  store.subAppend(*this, true, number);
+  lCurrentElementContainer = child->mPosition;
 }
 
 void cElementContainer::subReserveNodes(size_t ilCount) { mStore->subReserve(ilCount); }
 
+void cElementContainer::subTrimStore() { mStore->subTrim(); }
+
 cElementContainer* cElementContainer::fncRetrieveChild() const {
-  return mChildCount == 0 ? nullptr : mChildren[mChildCount - 1];
+  const int32_t count = lElementsOwned();
+  return count == 0 ? nullptr : fncChild(count);
 }
 
 void cElementContainer::subInsertTextData(int32_t ilTextNumber) {
-  mTexts = mStore->fncGrow(mTexts, static_cast<size_t>(mTextCount), 2);
-  mTexts[mTextCount++] = ilTextNumber;
-  lCurrentTextData = ilTextNumber;
+  mStore->subAppend(*this, false, static_cast<uint32_t>(ilTextNumber));
 }
 
 void cElementContainer::subResetAllElements(bool bolFirst) {
@@ -207,33 +303,25 @@ void cElementContainer::subResetAllElements(bool bolFirst) {
   while (!pending.empty()) {
     cElementContainer* node = pending.back();
     pending.pop_back();
-    node->lCurrentElementContainer = bolFirst ? 0 : node->lElementsOwned() + 1;
-    pending.insert(pending.end(), node->mChildren, node->mChildren + node->mChildCount);
+    const int32_t count = node->lElementsOwned();
+    node->lCurrentElementContainer = bolFirst ? 0 : count + 1;
+    for (int32_t i = 1; i <= count; ++i) pending.push_back(node->fncChild(i));
   }
 }
 
 void cElementContainer::fncRetrieveElementContainers(
     std::vector<cElementContainer*>& aElementContainers) {
   // Pre-order: children are pushed last to first so that the first comes off the stack first.
-  const auto reversed = [](const cElementContainer* node) {
-    return std::pair(std::make_reverse_iterator(node->mChildren + node->mChildCount),
-                     std::make_reverse_iterator(node->mChildren));
-  };
   std::vector<cElementContainer*> pending;
-  if (mChildCount) {
-    const auto [first, last] = reversed(this);
-    pending.assign(first, last);
-  }
+  for (int32_t i = lElementsOwned(); i >= 1; --i) pending.push_back(fncChild(i));
   while (!pending.empty()) {
     cElementContainer* node = pending.back();
     pending.pop_back();
     aElementContainers.push_back(node);
-    if (node->mChildCount) {
-      const auto [first, last] = reversed(node);
-      pending.insert(pending.end(), first, last);
-    }
+    for (int32_t i = node->lElementsOwned(); i >= 1; --i) pending.push_back(node->fncChild(i));
   }
 }
+
 cElementContainer* cElementContainer::fncRetrieveElementContainer(std::string_view isElementName) {
   // A depth-first walk with an explicit stack of (node, next child to examine).
   std::vector<std::pair<cElementContainer*, int32_t>> stack{{this, 1}};
@@ -247,7 +335,7 @@ cElementContainer* cElementContainer::fncRetrieveElementContainer(std::string_vi
     cElementContainer* child = node->fncChild(next);
     ++next;
     if (fncEqualsIgnoringCase(child->sName, isElementName)) return child;
-    if (child->mChildCount) stack.emplace_back(child, 1);
+    if (child->lElementsOwned()) stack.emplace_back(child, 1);
   }
   return nullptr;
 }

@@ -7,8 +7,8 @@
 // links are borrowed pointers into it. Release the tree through its owner (the document): the
 // root's end releases all nodes at once, without recursion, so trees of any depth are safe.
 //
-// A tree keeps each distinct name once (sName views it) and keeps the child and text-run lists
-// of its nodes in its store too, so a leaf costs no list at all.
+// A tree keeps the child and text-run lists of its nodes in its store too, as 32-bit numbers of
+// nodes and runs, so a leaf costs no list at all.
 //
 // Child and text-run numbers are 1-based. Every node has a cursor over its children
 // (lCurrentElementContainer): 0 before the first child, lElementsOwned + 1 after the last. The
@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/cElementName.h"
+
 namespace lyn {
 
 class cFileData;
@@ -37,23 +39,28 @@ class cElementContainer {
   cElementContainer(const cElementContainer&) = delete;
   cElementContainer& operator=(const cElementContainer&) = delete;
 
-  std::string_view sName;             // as written; the root is "Document". Valid while the tree
-                                      // lives.
+  cElementName sName;                 // as written; the root is "Document"
   int32_t lStartTagNumber = -1;       // index of the start tag in the element list (root: 0)
   int32_t lEndTagNumber = -1;         // index of the matching end tag; -1 when never closed
   int32_t lCurrentElementContainer = 0;  // the child cursor
-  int32_t lCurrentTextData = 0;       // the text-run index added last
 
+  int32_t lCurrentTextData() const;   // the text-run index added last; 0 before any
   cFileData* clsFileData() const;  // set on the root only
-  cElementContainer* oParent() const { return mParent; }
+  // The document of the whole tree (its root's clsFileData), from any node in one step.
+  cFileData* fncTreeFileData() const;
+  cElementContainer* oParent() const;
   cElementContainer* oNextSibling() const;
   cElementContainer* oPreviousSibling() const;
-  int32_t lElementsOwned() const { return mChildCount; }
-  int32_t lTextsOwned() const { return mTextCount; }
+  int32_t lElementsOwned() const { return mLists ? fncListCount(true) : 0; }
+  int32_t lTextsOwned() const { return mLists ? fncListCount(false) : 0; }
 
   // The node's path: "1" for the root, then the parent's level, ".", and the 1-based position
   // among the parent's children ("1.2.5"). Made when asked (cost: the depth).
   std::string sLevel() const;
+
+  // The node after this one in pre-order (its first child, else the next sibling of it or of its
+  // nearest ancestor that has one), staying inside the subtree of `top`; nothing at its end.
+  cElementContainer* fncNextInPreOrder(const cElementContainer* top) const;
 
   // Child n, or nothing when n is not in 1..lElementsOwned.
   cElementContainer* pElementContainer(int32_t n) const;
@@ -66,8 +73,10 @@ class cElementContainer {
   // On a root before its first child: room for about `ilCount` nodes in one block, so that a
   // tree whose size is known up front takes one allocation and wastes none.
   void subReserveNodes(size_t ilCount);
+  // On a root whose tree is complete: gives back the room its lists hold beyond what they use.
+  void subTrimStore();
   cElementContainer* fncRetrieveChild() const;   // the last child added, or nothing
-  cElementContainer* fncRetrieveParent() const { return mParent; }
+  cElementContainer* fncRetrieveParent() const { return oParent(); }
   void subInsertTextData(int32_t ilTextNumber);  // appends a text-run index
 
   // Puts the cursor of this node and of every node below it before the first child (true) or
@@ -96,24 +105,26 @@ class cElementContainer {
   cElementContainer* fncRetrieveCurrentElementContainer() const;
 
  private:
-  class cStore;  // the nodes, names and lists of one tree
+  class cStore;  // the nodes and lists of one tree
+  static constexpr uint32_t kNoParent = UINT32_MAX;
 
-  // A node of the tree named `isName`, as the store makes it.
-  cElementContainer(cStore& iclsStore, std::string_view isName);
+  // A node of the tree named `isName` below node number `ilParent` of the store, as the store
+  // makes it.
+  cElementContainer(cStore& iclsStore, std::string_view isName, uint32_t ilParent);
 
   cElementContainer* fncRetrieveNext(const std::string_view* isElementName);
   cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
-  cElementContainer* fncChild(int32_t n) const { return mChildren[static_cast<size_t>(n - 1)]; }
+  cElementContainer* fncChild(int32_t n) const;  // n in 1..lElementsOwned
+  uint32_t fncNumber() const;                    // this node's number in the store
+  int32_t fncListCount(bool bolChildren) const;  // with lists: children (true) or text runs
+  cElementContainer* fncSibling(int32_t ilPosition) const;  // the parent's child there, or nothing
 
-  cStore* mStore = nullptr;              // where this tree's nodes, names and lists live
-  cElementContainer* mParent = nullptr;
-  cElementContainer** mChildren = nullptr;  // in the store; room for std::bit_ceil(count)
-  int32_t* mTexts = nullptr;                // in the store, the same way
   int32_t mPosition = 0;  // 1-based place among the parent's children (siblings are its
                           // neighbours there); 0 for the root
-  int32_t mChildCount = 0;
-  int32_t mTextCount = 0;
-  std::unique_ptr<cStore> mOwnedStore;   // the root's
+  // The root made the store and releases it when it ends; every other node borrows it.
+  cStore* mStore = nullptr;
+  uint32_t mParent = kNoParent;  // the parent's number in the store
+  uint32_t mLists = 0;           // where the store keeps this node's lists; 0 for none
 };
 
 }  // namespace lyn

@@ -3,28 +3,27 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "markup/TagScan.h"
 #include "platform/files/TextCase.h"
 
 namespace lyn {
 
 namespace {
 
-// An attribute block, in 32-bit words. Word 0 is the count of pairs, word 1 the kind.
+// An attribute block, in 32-bit words. Word 1 is the kind.
 //
-// Own block (kOwn): [2] capacity of the table  [3] text bytes used  [4] text capacity in bytes
-//   [5 ...]  per pair the offset of its name in the text, the name's length and the value's
-//            length (the value follows the name); then the text of every name and value.
-// Kept block (kKept), made by a document for a tag whose names and values are pieces of its
-// text, so that nothing is copied: [2, 3] the address of that text (a std::string)
-//   [4 ...]  per pair the name's offset in the text, the value's length, and the name's length
-//            (low 16 bits) with the distance from the name's start to the value's (high 16 bits).
+// Own block (kOwn): [0] count of pairs  [2] capacity of the table  [3] text bytes used
+//   [4] text capacity in bytes  [5 ...]  per pair the offset of its name in the text, the name's
+//   length and the value's length (the value follows the name); then the text of every name and
+//   value.
+// Text block (kText), one per document, shared by the records whose attributes are read from its
+// text (the record says where they begin): [2, 3] the address of that text (a std::string).
 constexpr uint32_t kOwn = 1;
-constexpr uint32_t kKept = 2;
+constexpr uint32_t kText = 2;
 constexpr size_t kOwnHeader = 5;
-constexpr size_t kKeptHeader = 4;
 constexpr size_t kPairWords = 3;
-constexpr size_t kLargestPacked = 0xFFFF;
 
 size_t blockWords(size_t pairs, size_t textBytes) {
   return kOwnHeader + kPairWords * pairs + (textBytes + 3) / 4;
@@ -34,7 +33,7 @@ const char* blockText(const uint32_t* block) {
   return reinterpret_cast<const char*>(block + kOwnHeader + kPairWords * block[2]);
 }
 
-const std::string& keptText(const uint32_t* block) {
+std::string_view textOf(const uint32_t* block) {
   const std::string* text = nullptr;
   std::memcpy(&text, block + 2, sizeof text);
   return *text;
@@ -50,29 +49,42 @@ std::unique_ptr<uint32_t[]> makeBlock(size_t pairs, size_t textBytes) {
   return block;
 }
 
-// A piece of the kept text; nothing when the text has since become shorter.
-std::string_view keptPiece(const uint32_t* block, size_t offset, size_t length) {
-  const std::string& text = keptText(block);
-  if (offset > text.size()) return {};
-  return std::string_view(text).substr(offset, length);
-}
-
-std::string_view pairName(const uint32_t* block, size_t index) {
-  if (block[1] == kKept) {
-    const uint32_t* pair = block + kKeptHeader + kPairWords * index;
-    return keptPiece(block, pair[0], pair[2] & kLargestPacked);
-  }
+std::string_view ownName(const uint32_t* block, size_t index) {
   const uint32_t* pair = block + kOwnHeader + kPairWords * index;
   return std::string_view(blockText(block) + pair[0], pair[1]);
 }
 
-std::string_view pairValue(const uint32_t* block, size_t index) {
-  if (block[1] == kKept) {
-    const uint32_t* pair = block + kKeptHeader + kPairWords * index;
-    return keptPiece(block, size_t{pair[0]} + (pair[2] >> 16), pair[1]);
-  }
+std::string_view ownValue(const uint32_t* block, size_t index) {
   const uint32_t* pair = block + kOwnHeader + kPairWords * index;
   return std::string_view(blockText(block) + pair[0] + pair[1], pair[2]);
+}
+
+// Names compared ignoring case, with the usual answer, a different first letter, found at once.
+bool sameName(std::string_view a, std::string_view b) {
+  if (!a.empty() && !b.empty()) {
+    const auto x = static_cast<unsigned char>(a[0]);
+    const auto y = static_cast<unsigned char>(b[0]);
+    if (x < 0x80 && y < 0x80 && fncAsciiLower(static_cast<char>(x)) != fncAsciiLower(static_cast<char>(y)))
+      return false;
+  }
+  return fncEqualsIgnoringCase(a, b);
+}
+
+// Whether the name that begins at `at` in `text` is `want`, ignoring case, read only as far as
+// needed: 1 yes, -1 no, 0 when it takes more than ASCII to tell.
+int quickNameMatch(std::string_view text, size_t at, std::string_view want) {
+  if (want.size() > text.size() - at) return 0;
+  for (size_t i = 0; i < want.size(); ++i) {
+    const auto x = static_cast<unsigned char>(text[at + i]);
+    const auto y = static_cast<unsigned char>(want[i]);
+    if ((x | y) & 0x80) return 0;
+    if (x != y && fncAsciiLower(static_cast<char>(x)) != fncAsciiLower(static_cast<char>(y)))
+      return -1;
+  }
+  const size_t end = at + want.size();
+  if (end == text.size()) return 1;
+  if (static_cast<unsigned char>(text[end]) & 0x80) return 0;
+  return fncScanTagNameQuickly(text, end) == end ? 1 : -1;  // else the name goes on
 }
 
 }  // namespace
@@ -81,54 +93,112 @@ void cElementData::cBlockRelease::operator()(uint32_t* block) const {
   if (block[1] == kOwn) std::default_delete<uint32_t[]>()(block);
 }
 
-size_t cElementData::fncKeptBlockWords(size_t ilPairs) { return kKeptHeader + kPairWords * ilPairs; }
-
-bool cElementData::fncbKeepable(
-    const std::string& isText,
-    std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
-  const auto inside = [&](std::string_view piece) {
-    const auto begin = reinterpret_cast<uintptr_t>(isText.data());
-    const auto at = reinterpret_cast<uintptr_t>(piece.data());
-    return at >= begin && at - begin <= isText.size() && piece.size() <= isText.size() - (at - begin);
-  };
-  for (const auto& [name, value] : aPairs) {
-    if (!inside(name) || !inside(value) || value.data() < name.data()) return false;
-    if (name.size() > kLargestPacked ||
-        static_cast<size_t>(value.data() - name.data()) > kLargestPacked)
-      return false;
-  }
-  return !aPairs.empty();
-}
-
-void cElementData::subKeepAttributes(
-    uint32_t* oBlock, const std::string& isText,
-    std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
-  oBlock[0] = static_cast<uint32_t>(aPairs.size());
-  oBlock[1] = kKept;
+void cElementData::subMakeTextBlock(uint32_t (&oTextBlock)[4], const std::string& isText) {
+  oTextBlock[0] = 0;
+  oTextBlock[1] = kText;
   const std::string* text = &isText;
-  std::memcpy(oBlock + 2, &text, sizeof text);
-  uint32_t* pair = oBlock + kKeptHeader;
-  for (const auto& [name, value] : aPairs) {
-    pair[0] = static_cast<uint32_t>(name.data() - isText.data());
-    pair[1] = static_cast<uint32_t>(value.size());
-    pair[2] = static_cast<uint32_t>(name.size()) |
-              static_cast<uint32_t>(value.data() - name.data()) << 16;
-    pair += kPairWords;
-  }
-  mAttributes.reset(oBlock);
+  std::memcpy(oTextBlock + 2, &text, sizeof text);
 }
 
-void cElementData::subOwnAttributes(const uint32_t* kept, size_t ilExtraPairs,
-                                    size_t ilExtraBytes) {
-  const size_t count = kept[0];
+size_t cElementData::fncAttributesFrom(std::string_view isText) const {
+  if (lElmStartPos < 0) return isText.size() + 1;
+  return static_cast<size_t>(lElmStartPos) + 1 + sElementName.size();
+}
+
+bool cElementData::fncbReadAttributesFrom(
+    uint32_t* iTextBlock, std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
+  const std::string_view text = textOf(iTextBlock);
+  const size_t from = fncAttributesFrom(text);
+  if (from > text.size() || aPairs.empty()) return false;
+  const auto start = reinterpret_cast<uintptr_t>(text.data() + from);
+  const auto offset = [&](std::string_view piece) {
+    return static_cast<size_t>(reinterpret_cast<uintptr_t>(piece.data()) - start);
+  };
+  if (reinterpret_cast<uintptr_t>(aPairs.front().first.data()) < start) return false;
+  mPairCount = kUnindexed;
+  if (aPairs.size() <= kIndexedPairs && offset(aPairs.back().first) <= 0xFF) {
+    mPairCount = static_cast<uint8_t>(aPairs.size());
+    for (size_t i = 0; i < aPairs.size(); ++i)
+      mPairAt[i] = static_cast<uint8_t>(offset(aPairs[i].first));
+  }
+  mAttributes.reset(iTextBlock);
+  return true;
+}
+
+// Calls `visit(name, value)` for each pair in order until it returns true; the number of pairs
+// visited.
+template <typename Visit>
+int32_t cElementData::fncForEachPair(Visit&& visit) const {
+  const uint32_t* block = mAttributes.get();
+  if (!block) return 0;
+  if (block[1] == kOwn) {
+    for (uint32_t i = 0; i < block[0]; ++i)
+      if (visit(ownName(block, i), ownValue(block, i))) return static_cast<int32_t>(i) + 1;
+    return static_cast<int32_t>(block[0]);
+  }
+  const std::string_view text = textOf(block);
+  const size_t from = fncAttributesFrom(text);
+  if (from > text.size()) return 0;  // the text has been changed since
+  std::string_view name, value;
+  if (mPairCount != kUnindexed) {
+    for (size_t i = 0; i < mPairCount; ++i) {
+      cAttributeScan scan(text, std::min(from + mPairAt[i], text.size()));
+      if (!scan.fncbNext(name, value)) return static_cast<int32_t>(i);
+      if (visit(name, value)) return static_cast<int32_t>(i) + 1;
+    }
+    return mPairCount;
+  }
+  cAttributeScan scan(text, from);
+  int32_t count = 0;
+  while (scan.fncbNext(name, value)) {
+    ++count;
+    if (visit(name, value)) break;
+  }
+  return count;
+}
+
+// The value of the first pair named `isAttrName` ignoring case, or nothing. With the pairs
+// indexed, only the names are read until one matches.
+const std::string_view* cElementData::fncFindValue(std::string_view isAttrName,
+                                                   std::string_view& oValue) const {
+  const uint32_t* block = mAttributes.get();
+  if (block && block[1] != kOwn && mPairCount != kUnindexed) {
+    const std::string_view text = textOf(block);
+    const size_t from = fncAttributesFrom(text);
+    if (from > text.size()) return nullptr;
+    for (size_t i = 0; i < mPairCount; ++i) {
+      const size_t at = std::min(from + mPairAt[i], text.size());
+      const int quick = quickNameMatch(text, at, isAttrName);
+      if (quick < 0) continue;
+      const size_t nameEnd = quick > 0 ? at + isAttrName.size() : fncScanTagNameQuickly(text, at);
+      if (quick == 0 && !sameName(text.substr(at, nameEnd - at), isAttrName)) continue;
+      cAttributeScan scan(text, nameEnd);
+      return scan.fncbValue(oValue) ? &oValue : nullptr;
+    }
+    return nullptr;
+  }
+  bool found = false;
+  fncForEachPair([&](std::string_view name, std::string_view value) {
+    if (!sameName(name, isAttrName)) return false;
+    oValue = value;
+    return found = true;
+  });
+  return found ? &oValue : nullptr;
+}
+
+void cElementData::subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes) {
+  std::vector<std::pair<std::string_view, std::string_view>> pairs;
   size_t bytes = ilExtraBytes;
-  for (size_t i = 0; i < count; ++i) bytes += pairName(kept, i).size() + pairValue(kept, i).size();
-  std::unique_ptr<uint32_t[], cBlockRelease> own(makeBlock(count + ilExtraPairs, bytes).release());
+  fncForEachPair([&](std::string_view name, std::string_view value) {
+    pairs.emplace_back(name, value);
+    bytes += name.size() + value.size();
+    return false;
+  });
+  std::unique_ptr<uint32_t[], cBlockRelease> own(makeBlock(pairs.size() + ilExtraPairs, bytes).release());
   uint32_t* block = own.get();
   char* text = const_cast<char*>(blockText(block));
-  for (size_t i = 0; i < count; ++i) {
-    const std::string_view name = pairName(kept, i);
-    const std::string_view value = pairValue(kept, i);
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    const auto& [name, value] = pairs[i];
     uint32_t* pair = block + kOwnHeader + kPairWords * i;
     pair[0] = block[3];
     pair[1] = static_cast<uint32_t>(name.size());
@@ -137,8 +207,9 @@ void cElementData::subOwnAttributes(const uint32_t* kept, size_t ilExtraPairs,
     if (!value.empty()) std::memcpy(text + block[3] + name.size(), value.data(), value.size());
     block[3] += static_cast<uint32_t>(name.size() + value.size());
   }
-  block[0] = static_cast<uint32_t>(count);
+  block[0] = static_cast<uint32_t>(pairs.size());
   mAttributes = std::move(own);
+  mPairCount = 0;
 }
 
 cElementData::cElementData(const cElementData& other)
@@ -151,9 +222,12 @@ cElementData::cElementData(const cElementData& other)
       lTextBefore(other.lTextBefore),
       lTextAfter(other.lTextAfter) {
   if (!other.mAttributes) return;
-  if (other.mAttributes[1] == kKept) {
-    // A copy may outlive the document whose text the original points into.
-    subOwnAttributes(other.mAttributes.get(), 0, 0);
+  if (other.mAttributes[1] != kOwn) {
+    // A copy may outlive the document whose text the original reads.
+    mPairCount = other.mPairCount;
+    std::copy_n(other.mPairAt, kIndexedPairs, mPairAt);
+    mAttributes.reset(other.mAttributes.get());
+    subOwnAttributes(0, 0);
     return;
   }
   const size_t words = blockWords(other.mAttributes[2], other.mAttributes[4]);
@@ -169,22 +243,43 @@ cElementData& cElementData::operator=(const cElementData& other) {
   return *this;
 }
 
+int32_t cElementData::lNumberOfAttributes() const {
+  if (mAttributes && mAttributes[1] == kOwn) return static_cast<int32_t>(mAttributes[0]);
+  if (mAttributes && mPairCount != kUnindexed) return mPairCount;
+  return fncForEachPair([](std::string_view, std::string_view) { return false; });
+}
+
 std::string_view cElementData::pAttrName(int32_t n) const {
-  if (n < 1 || n > lNumberOfAttributes()) return {};
-  return pairName(mAttributes.get(), static_cast<size_t>(n - 1));
+  std::string_view found;
+  if (n < 1 || !mAttributes) return found;
+  if (mAttributes[1] == kOwn)
+    return n <= lNumberOfAttributes() ? ownName(mAttributes.get(), static_cast<size_t>(n - 1)) : found;
+  int32_t i = 0;
+  fncForEachPair([&](std::string_view name, std::string_view) {
+    if (++i < n) return false;
+    found = name;
+    return true;
+  });
+  return found;
 }
 
 std::string_view cElementData::pAttrValue(int32_t n) const {
-  if (n < 1 || n > lNumberOfAttributes()) return {};
-  return pairValue(mAttributes.get(), static_cast<size_t>(n - 1));
+  std::string_view found;
+  if (n < 1 || !mAttributes) return found;
+  if (mAttributes[1] == kOwn)
+    return n <= lNumberOfAttributes() ? ownValue(mAttributes.get(), static_cast<size_t>(n - 1)) : found;
+  int32_t i = 0;
+  fncForEachPair([&](std::string_view, std::string_view value) {
+    if (++i < n) return false;
+    found = value;
+    return true;
+  });
+  return found;
 }
 
 std::string_view cElementData::fncAttrContent(std::string_view isAttrName) const {
-  const int32_t count = lNumberOfAttributes();
-  for (int32_t i = 0; i < count; ++i)
-    if (fncEqualsIgnoringCase(pairName(mAttributes.get(), static_cast<size_t>(i)), isAttrName))
-      return pairValue(mAttributes.get(), static_cast<size_t>(i));
-  return {};
+  std::string_view value;
+  return fncFindValue(isAttrName, value) ? value : std::string_view{};
 }
 
 std::string_view cElementData::fncAttrContentWOQ(std::string_view isAttrName) const {
@@ -196,16 +291,13 @@ std::string_view cElementData::fncAttrContentWOQ(std::string_view isAttrName) co
 }
 
 bool cElementData::fncAttributeExists(std::string_view isAttrName) const {
-  const int32_t count = lNumberOfAttributes();
-  for (int32_t i = 0; i < count; ++i)
-    if (fncEqualsIgnoringCase(pairName(mAttributes.get(), static_cast<size_t>(i)), isAttrName))
-      return true;
-  return false;
+  std::string_view value;
+  return fncFindValue(isAttrName, value) != nullptr;
 }
 
 int32_t cElementData::fncInsertAttribute(std::string_view isAttrName, std::string_view isAttrValue) {
   const size_t bytes = isAttrName.size() + isAttrValue.size();
-  if (mAttributes && mAttributes[1] == kKept) subOwnAttributes(mAttributes.get(), 1, bytes);
+  if (mAttributes && mAttributes[1] != kOwn) subOwnAttributes(1, bytes);
   if (!mAttributes) {
     // Room for the usual few attributes of a tag, so that adding them reallocates nothing.
     mAttributes.reset(makeBlock(4, std::max<size_t>(48, bytes)).release());

@@ -5,9 +5,10 @@
 // Attribute names keep their case and values are kept as written, quotes included when the
 // source had them; lookups by name ignore case and find the first attribute of that name.
 // Attribute numbers are 1-based. The views returned point into this record, or for a record that
-// a document keeps with its attributes in place (cFileData::fncInsertTokenizedElement) into that
+// a document reads its attributes from (cFileData::fncInsertTokenizedElement) into that
 // document's text; they stay valid while the record lives, gets no new attributes and, for the
-// latter, the document's text is not changed.
+// latter, the document's text is not changed. Such a record finds its attributes just past its
+// name, at lElmStartPos, so neither is to be changed on it either.
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "markup/cElementName.h"
 
 namespace lyn {
 
@@ -29,19 +32,29 @@ class cElementData {
   cElementData& operator=(cElementData&&) noexcept = default;
   ~cElementData() = default;
 
-  std::string sElementName;   // as written; "/h1" for an end tag, "!DOCTYPE", "?xml", "" for
+  cElementName sElementName;  // as written; "/h1" for an end tag, "!DOCTYPE", "?xml", "" for
                               // a comment or a construct whose name could not be read
   bool bolStartTag = true;    // start tag: true/false; end tag: false/true; "<br/>": true/true
   bool bolEndTag = false;
   bool bolWarning = false;    // a value or a DOCTYPE literal was written without its quotes
+
+ private:
+  // For a record that reads its attributes from the text: how many pairs there are and where the
+  // name of each begins, counted from the end of the tag's name, so that a lookup passes over the
+  // values it does not want without reading them (kUnindexed: too many, or too far apart; they
+  // are then read one after the other).
+  static constexpr uint8_t kUnindexed = 0xFF;
+  static constexpr size_t kIndexedPairs = 4;
+  uint8_t mPairCount = 0;
+  uint8_t mPairAt[kIndexedPairs] = {};
+
+ public:
   int32_t lElmStartPos = -1;  // 0-based offset of the tag's "<"
   int32_t lElmEndPos = -1;    // 0-based offset just past its ">"; -1 when the tag had no ">"
   int32_t lTextBefore = -1;   // index of the text run right before / after the tag, -1 for none
   int32_t lTextAfter = -1;
 
-  int32_t lNumberOfAttributes() const {
-    return mAttributes ? static_cast<int32_t>(mAttributes[0]) : 0;
-  }
+  int32_t lNumberOfAttributes() const;
 
   // The n-th name / value as stored; "" when n is not in 1..lNumberOfAttributes.
   std::string_view pAttrName(int32_t ilAttrNumber) const;
@@ -69,22 +82,31 @@ class cElementData {
     void operator()(uint32_t* block) const;
   };
 
-  // The words a document sets aside for a kept block of `ilPairs` attributes.
-  static size_t fncKeptBlockWords(size_t ilPairs);
-  // True when every pair is a piece of `isText` that a kept block can describe.
-  static bool fncbKeepable(const std::string& isText,
-                           std::span<const std::pair<std::string_view, std::string_view>> aPairs);
-  // Writes the kept block for `aPairs` (fncbKeepable) into `oBlock`, which the document owns and
-  // keeps as long as this record, and makes it this record's attributes.
-  void subKeepAttributes(uint32_t* oBlock, const std::string& isText,
-                         std::span<const std::pair<std::string_view, std::string_view>> aPairs);
-  // Makes the record's attributes a block of its own, a copy of the `kept` block with room for
+  // Fills a document's block that names its text, for the records that read their attributes
+  // from that text.
+  static void subMakeTextBlock(uint32_t (&oTextBlock)[4], const std::string& isText);
+  // Makes the record read its attributes `aPairs`, pieces of the text that `iTextBlock` names,
+  // from there when asked: nothing is copied. They must be what cAttributeScan reads from just
+  // past the tag's name (at lElmStartPos + 1 + the name's size); false, and nothing changed, when
+  // the record does not lie there. The document keeps the block and the text as long as the
+  // record.
+  bool fncbReadAttributesFrom(uint32_t* iTextBlock,
+                              std::span<const std::pair<std::string_view, std::string_view>> aPairs);
+  // Where the attributes of a record that reads them from `isText` begin; past its end when the
+  // record lies nowhere in it.
+  size_t fncAttributesFrom(std::string_view isText) const;
+  template <typename Visit>
+  int32_t fncForEachPair(Visit&& visit) const;
+  const std::string_view* fncFindValue(std::string_view isAttrName, std::string_view& oValue) const;
+
+  // Makes the record's attributes a block of its own, a copy of the present ones with room for
   // more (the record then no longer depends on a document's text).
-  void subOwnAttributes(const uint32_t* kept, size_t ilExtraPairs, size_t ilExtraBytes);
+  void subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes);
 
   // Every name and value of the record in one block, made with the first attribute (a tag
   // without attributes, such as every end tag, costs nothing): a header, a table of the pairs and
-  // either their text or their places in a document's text. Layouts in cElementData.cpp.
+  // their text; or the document's block that names the text they are read from. Layouts in
+  // cElementData.cpp.
   std::unique_ptr<uint32_t[], cBlockRelease> mAttributes;
 };
 

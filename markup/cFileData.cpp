@@ -87,6 +87,8 @@ bool cFileData::fncLoadFile(cPathResolver* ioResolver) {
     return false;
   }
   sLoadError.clear();
+  // The text stays as long as the document: it keeps no room to spare from reading and decoding.
+  if (text.capacity() - text.size() > text.size() / 64) text.shrink_to_fit();
   sData = std::move(text);
   sCharset = std::move(charset);
   return true;
@@ -106,11 +108,17 @@ int32_t cFileData::fncInsertTextData(int32_t ilTxtStartPos, int32_t ilTxtEndPos)
   if (mbolTextsOrdered) {
     // Runs are sorted and apart: only the last run starting at or before a position can hold it.
     const auto holder = [&](int32_t position) -> ptrdiff_t {
-      auto it = std::upper_bound(mTexts.begin(), mTexts.end(), position,
-                                 [](int32_t p, const cTextData& t) { return p < t.lTxtStartPos; });
-      if (it == mTexts.begin()) return -1;
-      --it;
-      return position <= it->lTxtEndPos ? it - mTexts.begin() : -1;
+      size_t low = 0, high = mTexts.size();  // the first run starting after the position
+      while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (position < mTexts[middle].lTxtStartPos) {
+          high = middle;
+        } else {
+          low = middle + 1;
+        }
+      }
+      if (low == 0) return -1;
+      return position <= mTexts[low - 1].lTxtEndPos ? static_cast<ptrdiff_t>(low - 1) : -1;
     };
     if (const ptrdiff_t i = holder(ilTxtStartPos); i >= 0) {
       cTextData& run = mTexts[static_cast<size_t>(i)];
@@ -164,14 +172,17 @@ std::string_view cFileData::fncTextDataContent(int32_t n) const {
 // --- element records -----------------------------------------------------------------------
 
 cElementData* cFileData::fncStore(cElementData&& record) {
-  mElementStore.push_back(std::move(record));
-  return &mElementStore.back();
+  if (mElementStore.empty()) {
+    // Every record starts at a "<": a tokenized text needs no more room than that.
+    mElementStore.subReserve(static_cast<size_t>(std::count(sData.begin(), sData.end(), '<')));
+  }
+  return &mElementStore.push_back(std::move(record));
 }
 
 void cFileData::subListApart() {
   if (!mbolListIsStore) return;
   mElements.reserve(mElementStore.size() + 1);
-  for (cElementData& record : mElementStore) mElements.push_back(&record);
+  for (size_t i = 0; i < mElementStore.size(); ++i) mElements.push_back(&mElementStore[i]);
   mbolListIsStore = false;
 }
 
@@ -201,30 +212,30 @@ int32_t cFileData::fncInsertElementClass(cElementData&& iclsElementData, int32_t
 
 int32_t cFileData::fncInsertTokenizedElement(
     cElementData&& iclsElementData,
-    std::span<const std::pair<std::string_view, std::string_view>> aAttributes) {
-  if (cElementData::fncbKeepable(sData, aAttributes)) {
-    uint32_t* block = fncAttributeWords(cElementData::fncKeptBlockWords(aAttributes.size()));
-    iclsElementData.subKeepAttributes(block, sData, aAttributes);
+    std::span<const std::pair<std::string_view, std::string_view>> aAttributes,
+    size_t ilAttributesFrom) {
+  // Reading again costs a scan of the tag: only for tags of a few short attributes, so that a
+  // lookup stays cheap whatever the input.
+  constexpr size_t kMostPairs = 16;
+  constexpr size_t kLongestSpan = 4096;
+  const auto readable = [&] {
+    if (ilAttributesFrom > sData.size() || aAttributes.empty() || aAttributes.size() > kMostPairs ||
+        iclsElementData.fncAttributesFrom(sData) != ilAttributesFrom)
+      return false;
+    const std::string_view last = aAttributes.back().second;
+    const auto begin = reinterpret_cast<uintptr_t>(sData.data());
+    const auto end = reinterpret_cast<uintptr_t>(last.data()) + last.size();
+    return end >= begin + ilAttributesFrom && end - begin <= sData.size() &&
+           end - begin - ilAttributesFrom <= kLongestSpan;
+  };
+  if (readable()) {
+    if (mTextBlock[1] == 0) cElementData::subMakeTextBlock(mTextBlock, sData);
+    if (!iclsElementData.fncbReadAttributesFrom(mTextBlock, aAttributes))
+      iclsElementData.subSetAttributes(aAttributes);
   } else {
     iclsElementData.subSetAttributes(aAttributes);
   }
   return fncPlace(fncStore(std::move(iclsElementData)), 0);
-}
-
-uint32_t* cFileData::fncAttributeWords(size_t ilWords) {
-  // Chunks grow with the document, so a small one wastes little and a large one allocates rarely.
-  constexpr size_t kFirstChunk = 256;
-  constexpr size_t kLargestChunk = size_t{1} << 15;
-  if (mAttributeChunks.empty() || mAttributeChunkSize - mAttributeChunkUsed < ilWords) {
-    const size_t next = mAttributeChunks.empty() ? kFirstChunk
-                                                 : std::min(mAttributeChunkSize * 2, kLargestChunk);
-    mAttributeChunkSize = std::max(next, ilWords);
-    mAttributeChunks.push_back(std::make_unique_for_overwrite<uint32_t[]>(mAttributeChunkSize));
-    mAttributeChunkUsed = 0;
-  }
-  uint32_t* words = mAttributeChunks.back().get() + mAttributeChunkUsed;
-  mAttributeChunkUsed += ilWords;
-  return words;
 }
 
 cElementData* cFileData::pElementData(int32_t n) const {
@@ -319,7 +330,7 @@ bool cFileData::fncParseElementHierarchy() {
   // Every start tag makes at most one node; end tags make one only when they close nothing.
   size_t startTags = 0;
   for (size_t i = 0; i < static_cast<size_t>(lNumElementData()); ++i) {
-    const std::string& name = fncAt(i)->sElementName;
+    const std::string_view name = fncAt(i)->sElementName;
     if (name.empty() || name.front() != '/') ++startTags;
   }
   mRoot->subReserveNodes(startTags);
@@ -374,6 +385,7 @@ bool cFileData::fncParseElementHierarchy() {
     if (record->lTextAfter != -1) current->subInsertTextData(record->lTextAfter);
   }
   if (!mbolListIsStore) mElements.resize(kept);
+  mRoot->subTrimStore();
   return true;
 }
 

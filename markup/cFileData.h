@@ -22,7 +22,6 @@
 //   undecodable bytes, unknown charset                      -> true (U+FFFD / undeclared rule)
 
 #include <cstdint>
-#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -33,6 +32,7 @@
 
 #include "markup/cElementContainer.h"
 #include "markup/cElementData.h"
+#include "markup/cStableArray.h"
 #include "markup/cTextData.h"
 
 namespace lyn {
@@ -40,14 +40,14 @@ namespace lyn {
 class cPathResolver;
 
 // What one document may cost in memory, and what the documents of one book may cost together.
-// Real books are far below both; a file of nothing but tags would otherwise take about 80 bytes
+// Real books are far below both; a file of nothing but tags would otherwise take some 30 bytes
 // of memory for each byte it has.
 inline constexpr uint64_t kDocumentBudget = uint64_t{512} << 20;
 inline constexpr uint64_t kBookBudget = uint64_t{1} << 30;
 // What a tag costs once tokenized and placed in the tree (its record, attributes and node):
 // peak memory of markup_load over a file of a million bare tags, and over one of 400,000 tags of
-// real SMIL pars, less the text, came to about 220 to 240 bytes a tag; rounded up.
-inline constexpr uint64_t kBytesPerTag = 256;
+// real SMIL pars, less the text, came to about 100 bytes a tag; rounded up.
+inline constexpr uint64_t kBytesPerTag = 128;
 // The memory a document of this text takes once loaded and tokenized, estimated from its size
 // and its number of tags (every "<"), in one pass over the text.
 uint64_t fncEstimateMemory(std::string_view text);
@@ -100,13 +100,17 @@ class cFileData {
   // takes that place; 0 (or any other position) appends.
   int32_t fncInsertElementClass(const cElementData& iclsElementData, int32_t ilPosition = 0);
   int32_t fncInsertElementClass(cElementData&& iclsElementData, int32_t ilPosition = 0);
-  // Appends a record made from this document's text, with its attributes (name, value). Pairs
-  // that are all pieces of sData are kept as their places in it, not copied: such a record's
-  // views follow sData, so sData must not change while they are used. Otherwise the record
-  // stores its own copy, as fncInsertElementClass does.
+  // Appends a record made from this document's text, with its attributes (name, value). When
+  // the tokenizer read them from sData by the tag rules (cAttributeScan) starting at
+  // `ilAttributesFrom`, the record reads them again from there when asked instead of keeping a
+  // copy (a tag with many or very long attributes keeps its copy still): its views follow sData,
+  // so sData must not change while they are used. Otherwise the record stores its own copy, as
+  // fncInsertElementClass does.
+  static constexpr size_t kNotInText = static_cast<size_t>(-1);
   int32_t fncInsertTokenizedElement(
       cElementData&& iclsElementData,
-      std::span<const std::pair<std::string_view, std::string_view>> aAttributes);
+      std::span<const std::pair<std::string_view, std::string_view>> aAttributes,
+      size_t ilAttributesFrom = kNotInText);
 
   // Record n, made the cursor; nothing (cursor kept) when n is not in 1..lNumElementData.
   cElementData* fncGetElementData(int32_t ilNumber);
@@ -150,19 +154,15 @@ class cFileData {
   void subListApart();
   int32_t fncPlace(cElementData* record, int32_t ilPosition);
 
-  uint32_t* fncAttributeWords(size_t ilWords);
-
-  // The attributes that records keep as places in the text, in chunks that never move; declared
-  // before the records, which release their blocks first.
-  std::vector<std::unique_ptr<uint32_t[]>> mAttributeChunks;
-  size_t mAttributeChunkUsed = 0;
-  size_t mAttributeChunkSize = 0;
-  std::deque<cElementData> mElementStore;   // every record ever inserted; addresses stay put
+  // Names sData for the records that read their attributes from it; declared before the
+  // records, which look at it when they end.
+  uint32_t mTextBlock[4] = {};
+  cStableArray<cElementData> mElementStore;  // every record ever inserted; addresses stay put
   // The list, in order (index 0 = record 1). While records have only been appended the list is
   // the store itself and this stays empty: a tokenized document needs no second list.
   std::vector<cElementData*> mElements;
   bool mbolListIsStore = true;
-  std::deque<cTextData> mTexts;             // addresses stay put as runs are added
+  cStableArray<cTextData> mTexts;           // addresses stay put as runs are added
   bool mbolTextsOrdered = true;             // runs sorted by start, apart, in index order
   std::unique_ptr<cElementContainer> mRoot;
 };

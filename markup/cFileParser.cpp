@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "markup/TagScan.h"
 #include "platform/files/TextCase.h"
 
 namespace lyn {
@@ -14,26 +15,7 @@ namespace {
 
 constexpr size_t kLongestText = std::numeric_limits<int32_t>::max() - 2;
 
-// Character classes of the ASCII range; every byte from 0x80 up is judged by its code point.
-enum : unsigned char { kBlank = 1, kName = 2 };
-
-constexpr auto kClasses = [] {
-  struct Table {
-    unsigned char v[128] = {};
-  } t;
-  for (unsigned char c : {' ', '\t', '\r', '\n'}) t.v[c] = kBlank;
-  for (int c = 'A'; c <= 'Z'; ++c) t.v[c] = kName;
-  for (int c = 'a'; c <= 'z'; ++c) t.v[c] = kName;
-  for (int c = '0'; c <= '9'; ++c) t.v[c] = kName;
-  for (unsigned char c : {'-', '.', '_', ':'}) t.v[c] = kName;
-  return t;
-}();
-
 bool isQuote(char c) { return c == '"' || c == '\''; }
-
-bool isLetterCodePoint(char32_t cp) {
-  return (cp >= 0xC0 && cp <= 0xD6) || (cp >= 0xD8 && cp <= 0xF6) || cp >= 0xF8;
-}
 
 // One scan over one text. Positions are 0-based here; records and runs get them as the document
 // keeps them (0-based tag offsets, 1-based run positions).
@@ -45,12 +27,9 @@ class cScan {
   void subRun();
 
  private:
-  enum class eState { Text, TagOpen, AttributeName, AttributeValue, TagClose, DocType, Instruction };
+  enum class eState { Text, TagOpen, Attributes, TagClose, DocType, Instruction };
 
-  bool isBlank(size_t p) const {
-    const unsigned char c = static_cast<unsigned char>(mText[p]);
-    return c < 128 && kClasses.v[c] == kBlank;
-  }
+  bool isBlank(size_t p) const { return fncIsTagBlank(mText[p]); }
 
   // Skips blanks; false when the text ended.
   bool fncSkipBlanks() {
@@ -60,41 +39,12 @@ class cScan {
 
   // Moves over name characters; true when one or more lie between the token start and here.
   bool fncScanName() {
-    while (mPos < mSize) {
-      const unsigned char c = static_cast<unsigned char>(mText[mPos]);
-      if (c < 128) {
-        if (kClasses.v[c] != kName) break;
-        ++mPos;
-        continue;
-      }
-      char32_t cp;
-      const size_t length = fncDecodeUtf8(mText, mPos, cp);
-      if (length == 0 || !isLetterCodePoint(cp)) break;
-      mPos += length;
-    }
+    mPos = fncScanTagName(mText, mPos);
     return mPos > mToken;
   }
 
-  // The character at the position is the opening quote (whatever it is). A quote character
-  // that differs from the top of the stack closes the value when it is the opening one and only
-  // one other is open (an apostrophe inside a double-quoted value is tolerated), and is pushed
-  // otherwise; one equal to the top is popped, and an empty stack closes the value. The position
-  // ends one past the closing quote, or at the end of the text.
-  void subScanQuoted() {
-    mQuotes.assign(1, mText[mPos]);
-    ++mPos;
-    while (mPos < mSize) {
-      const char c = mText[mPos++];
-      if (!isQuote(c)) continue;
-      if (c != mQuotes.back()) {
-        if (mQuotes.size() == 2 && c == mQuotes.front()) return;
-        mQuotes.push_back(c);
-      } else {
-        mQuotes.pop_back();
-        if (mQuotes.empty()) return;
-      }
-    }
-  }
+  // From the opening quote at the position to one past its closing quote (fncScanQuoted).
+  void subScanQuoted() { mPos = fncScanQuoted(mText, mPos); }
 
   // Moves to the next character of `set`; false when the text ends first.
   bool fncFindNextOf(const char* set) {
@@ -145,7 +95,7 @@ class cScan {
 
   // Hands the element, with its attributes, to the document.
   void subInsertElement() {
-    mFile.fncInsertTokenizedElement(std::move(mElement), mAttributes);
+    mFile.fncInsertTokenizedElement(std::move(mElement), mAttributes, mAttributesFrom);
     mAttributes.clear();
   }
 
@@ -156,8 +106,7 @@ class cScan {
 
   bool fncTextState();
   bool fncTagOpenState();
-  bool fncAttributeNameState();
-  bool fncAttributeValueState();
+  bool fncAttributesState();
   bool fncTagCloseState();
   bool fncDocTypeState();
   bool fncInstructionState();
@@ -171,8 +120,7 @@ class cScan {
   eState mState = eState::Text;
   cElementData mElement;
   bool mbolHasElement = false;
-  std::string_view mPendingName;
-  std::string mQuotes;
+  size_t mAttributesFrom = cFileData::kNotInText;  // where an ordinary tag's attributes begin
   // The attributes of the element under construction, as views into the text (or into
   // mPublicValue, the one value that is not a piece of the text).
   std::vector<std::pair<std::string_view, std::string_view>> mAttributes;
@@ -194,6 +142,7 @@ bool cScan::fncTextState() {
     subInsertElement();
   }
   mElement = cElementData();
+  mAttributesFrom = cFileData::kNotInText;
   mbolHasElement = true;
   if (run != -1) mElement.lTextBefore = run;
   mElement.lElmStartPos = static_cast<int32_t>(open);
@@ -231,9 +180,9 @@ bool cScan::fncTagOpenState() {
       return true;
     }
     if (fncScanName()) {
-      mElement.sElementName = std::string(fncToken());
+      mElement.sElementName = fncToken();
       mToken = mPos;
-      mState = eState::AttributeName;
+      mState = eState::Attributes;
       return true;
     }
   }
@@ -244,37 +193,16 @@ bool cScan::fncTagOpenState() {
   return true;
 }
 
-bool cScan::fncAttributeNameState() {
-  if (!fncSkipBlanks()) return false;
+bool cScan::fncAttributesState() {
+  cAttributeScan scan(mText, mPos);
+  std::string_view name, value;
+  while (scan.fncbNext(name, value)) subAddAttribute(name, value);
+  if (scan.bolUnquoted) mElement.bolWarning = true;
+  if (scan.bolTextEnded) return false;
+  mAttributesFrom = mPos;
+  mPos = scan.lPosition();
   mToken = mPos;
-  if (fncScanName()) {
-    mPendingName = fncToken();
-    mState = eState::AttributeValue;
-  } else {
-    mState = eState::TagClose;
-  }
-  return true;
-}
-
-bool cScan::fncAttributeValueState() {
-  if (!fncSkipBlanks()) return false;
-  if (mText[mPos] != '=') {  // a name without a value is not recorded
-    mToken = mPos;
-    mState = eState::AttributeName;
-    return true;
-  }
-  ++mPos;
-  if (!fncSkipBlanks()) return false;
-  mToken = mPos;
-  if (isQuote(mText[mPos])) {
-    subScanQuoted();
-  } else {
-    if (!fncFindNextOf(" \t\r\n>/")) return false;
-    mElement.bolWarning = true;
-  }
-  subAddAttribute(mPendingName, fncToken());
-  mToken = mPos;
-  mState = eState::AttributeName;
+  mState = eState::TagClose;
   return true;
 }
 
@@ -380,8 +308,7 @@ void cScan::subRun() {
     switch (mState) {
       case eState::Text: inside = fncTextState(); break;
       case eState::TagOpen: inside = fncTagOpenState(); break;
-      case eState::AttributeName: inside = fncAttributeNameState(); break;
-      case eState::AttributeValue: inside = fncAttributeValueState(); break;
+      case eState::Attributes: inside = fncAttributesState(); break;
       case eState::TagClose: inside = fncTagCloseState(); break;
       case eState::DocType: inside = fncDocTypeState(); break;
       case eState::Instruction: inside = fncInstructionState(); break;

@@ -13,7 +13,7 @@ namespace lyn {
 namespace {
 
 // Elements that never enclose anything in HTML, whether or not they are written closed.
-bool fncbVoidElement(const std::string& name) {
+bool fncbVoidElement(std::string_view name) {
   static const char* const kVoid[] = {"br", "img", "meta", "link", "hr", "input", "area", "base",
                                       "col", "param", "embed", "source", "wbr"};
   for (const char* v : kVoid)
@@ -21,7 +21,7 @@ bool fncbVoidElement(const std::string& name) {
   return false;
 }
 
-bool fncbClosedBySibling(const std::string& name) {
+bool fncbClosedBySibling(std::string_view name) {
   for (const char* n : {"p", "li", "dt", "dd", "option", "tr", "td", "th"})
     if (fncEqualsIgnoringCase(name, n)) return true;
   return false;

@@ -128,6 +128,48 @@ TEST_F(ElementContainer, OutOfRangeLookupsGiveNothing) {
   EXPECT_EQ(leaf.fncRetrieveElementContainer("x"), nullptr);
 }
 
+// Children and text runs that arrive in turn, on many nodes, before and after the store is
+// packed: every list keeps every entry in order.
+TEST(ElementContainerStore, ListsGrowingInTurnKeepEveryEntryBeforeAndAfterPacking) {
+  cElementContainer root("Document");
+  for (int i = 1; i <= 5; ++i) root.subInsertElementContainer("div", i);
+  const auto fill = [&](int from, int to) {
+    for (int k = from; k < to; ++k) {
+      for (int n = 1; n <= 5; ++n) {
+        cElementContainer* node = root.pElementContainer(n);
+        if (k % n == 0) node->subInsertElementContainer("p", 1000 * n + k);
+        if (k % (n + 1) != 0) node->subInsertTextData(1000 * n + k);
+      }
+    }
+  };
+  const auto check = [&](int to) {
+    for (int n = 1; n <= 5; ++n) {
+      const cElementContainer* node = root.pElementContainer(n);
+      int32_t child = 0, text = 0;
+      for (int k = 0; k < to; ++k) {
+        if (k % n == 0) {
+          ASSERT_LE(++child, node->lElementsOwned());
+          ASSERT_EQ(node->pElementContainer(child)->lStartTagNumber, 1000 * n + k);
+          ASSERT_EQ(node->pElementContainer(child)->oParent(), node);
+        }
+        if (k % (n + 1) != 0) {
+          ASSERT_EQ(node->pTextData(++text), 1000 * n + k);
+        }
+      }
+      ASSERT_EQ(node->lElementsOwned(), child);
+      ASSERT_EQ(node->lTextsOwned(), text);
+      ASSERT_EQ(node->lCurrentTextData(), node->pTextData(text));
+      ASSERT_EQ(node->pTextData(text + 1), 0);
+    }
+  };
+  fill(0, 300);
+  check(300);
+  root.subTrimStore();
+  check(300);
+  fill(300, 700);
+  check(700);
+}
+
 // Stray end tags of structural names become nodes of their own, so a tree can hold more nodes
 // than its document has start tags; every one of them stays reachable and whole.
 TEST(ElementContainerStore, HoldsMoreNodesThanTheDocumentHasStartTags) {

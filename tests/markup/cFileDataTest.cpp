@@ -58,6 +58,47 @@ TEST(ElementData, CopiesAreIndependent) {
   EXPECT_EQ(e.fncAttrContentWOQ("id2"), "b");
 }
 
+TEST(ElementData, NamesLongAndShortCopyAndMoveWithoutSharing) {
+  cElementData e;
+  e.sElementName = "blockquote";
+  cElementData copy = e;
+  e.sElementName = "p";
+  EXPECT_EQ(copy.sElementName, "blockquote");
+  cElementData moved = std::move(copy);
+  EXPECT_EQ(moved.sElementName, "blockquote");
+  moved.sElementName = std::string_view(moved.sElementName).substr(5);  // a piece of itself
+  EXPECT_EQ(moved.sElementName, "quote");
+  EXPECT_EQ(e.sElementName.size(), 1u);
+  e.sElementName = "";
+  EXPECT_TRUE(e.sElementName.empty());
+}
+
+TEST(ElementData, ATokenizedRecordGivesEveryPairAsWrittenAndItsCopyOutlivesTheDocument) {
+  std::string many = "<p";
+  for (int i = 0; i < 40; ++i) many += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  many += ">";
+  auto file = fncTokenize("<par endsync=\"last\" id='p1' x y = 'a\"b' bare=v/>" + many);
+  const cElementData* par = file->pElementData(1);
+  ASSERT_NE(par, nullptr);
+  EXPECT_EQ(par->lNumberOfAttributes(), 4);
+  EXPECT_EQ(par->pAttrName(3), "y");
+  EXPECT_EQ(par->pAttrValue(3), "'a\"b'");
+  EXPECT_EQ(par->pAttrValue(4), "v");
+  EXPECT_EQ(par->pAttrName(5), "");
+  EXPECT_EQ(par->fncAttrContentWOQ("ID"), "p1");
+  EXPECT_TRUE(par->bolWarning);
+  const cElementData* p = file->pElementData(2);
+  ASSERT_EQ(p->lNumberOfAttributes(), 40);
+  EXPECT_EQ(p->pAttrName(40), "a39");
+  EXPECT_EQ(p->fncAttrContentWOQ("a20"), "20");
+
+  cElementData copy = *par;
+  file.reset();
+  EXPECT_EQ(copy.lNumberOfAttributes(), 4);
+  EXPECT_EQ(copy.fncAttrContent("endsync"), "\"last\"");
+  EXPECT_EQ(copy.fncInsertAttribute("more", "1"), 5);
+}
+
 TEST(FileData, ElementLookupsByNumberKeepTheCursorWhenOutOfRange) {
   auto file = fncTokenize("<smil><body><par id='1'></par></body></smil>");
   ASSERT_EQ(file->lNumElementData(), 6);
@@ -117,6 +158,23 @@ TEST(FileData, RecordsCanBeInsertedAtAPlaceAndRemoved) {
   file->fncRemoveElement(42);
   EXPECT_EQ(fncElementNames(*file), (Names{"a", "/a", "b", "/b", "x", "x"}));
   EXPECT_EQ(kept->sElementName, "x");  // a removed record stays valid
+}
+
+TEST(FileData, RecordsAndRunsKeepTheirPlacesWhileManyMoreAreAdded) {
+  auto file = fncTokenize("<p id='first'>text</p>");
+  cElementData* first = file->pElementData(1);
+  cTextData* run = file->pTextData(1);
+  cElementData extra;
+  extra.sElementName = "x";
+  for (int i = 0; i < 3000; ++i) file->fncInsertElementClass(extra);
+  for (int i = 0; i < 3000; ++i) file->fncInsertTextData(100 + 2 * i, 101 + 2 * i);
+  EXPECT_EQ(file->lNumElementData(), 3002);
+  EXPECT_EQ(file->pElementData(1), first);
+  EXPECT_EQ(first->fncAttrContentWOQ("id"), "first");
+  EXPECT_EQ(file->pTextData(1), run);
+  EXPECT_EQ(file->fncTextDataContent(1), "text");
+  EXPECT_EQ(file->pElementData(3002)->sElementName, "x");
+  EXPECT_EQ(file->pTextData(3001)->lTxtStartPos, 100 + 2 * 2999);
 }
 
 TEST(FileData, OverlappingRunsAreMergedNotDuplicated) {
@@ -271,7 +329,7 @@ TEST(DocumentTree, TextBelongsToTheNodeThatEnclosesIt) {
   EXPECT_EQ(file->fncTextDataContent(h1->pTextData(1)), " tail");
   ASSERT_EQ(body->lTextsOwned(), 2);
   EXPECT_EQ(file->fncTextDataContent(body->pTextData(1)), "after");
-  EXPECT_EQ(body->lCurrentTextData, body->pTextData(2));
+  EXPECT_EQ(body->lCurrentTextData(), body->pTextData(2));
   EXPECT_EQ(a->pTextData(2), 0);
 }
 
