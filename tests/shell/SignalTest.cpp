@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/TempFolder.h"
+#include "tests/shell/ExecProgram.h"
 
 namespace lyn::testing {
 namespace {
@@ -31,13 +32,7 @@ class cChild {
       ::dup2(out[1], 1);
       ::close(in[1]);
       ::close(out[0]);
-      std::vector<char*> argv, envp;
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-      argv.push_back(nullptr);
-      envp.push_back(nullptr);
-      ::execve(argv[0], argv.data(), envp.data());
-      ::_exit(127);
+      fncExecProgram(args, env);
     }
     ::close(in[0]);
     ::close(out[1]);

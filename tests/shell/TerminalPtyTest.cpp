@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/TempFolder.h"
+#include "tests/shell/ExecProgram.h"
 
 namespace lyn::testing {
 namespace {
@@ -30,13 +31,7 @@ class cPtyChild {
             "LYN_AUDIO=null", "TERM=linux"};
     mPid = ::forkpty(&mMaster, nullptr, nullptr, nullptr);
     if (mPid == 0) {
-      std::vector<char*> argv = {const_cast<char*>(LYN_READER), const_cast<char*>("--tty"),
-                                 const_cast<char*>(LYN_BUILD_DATA_DIR "/sample-book"), nullptr};
-      std::vector<char*> envp;
-      for (auto& e : mEnv) envp.push_back(e.data());
-      envp.push_back(nullptr);
-      ::execve(argv[0], argv.data(), envp.data());
-      ::_exit(127);
+      fncExecProgram({LYN_READER, "--tty", LYN_BUILD_DATA_DIR "/sample-book"}, mEnv);
     }
   }
   ~cPtyChild() {

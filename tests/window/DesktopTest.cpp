@@ -20,22 +20,14 @@
 #include "shell/window/cQtFrontEnd.h"
 #include "shell/window/cWindowInstance.h"
 #include "tests/TempFolder.h"
-#include "tests/window/SampleBookOptions.h"
+#include "tests/window/SampleBookTest.h"
 
 namespace lyn {
 namespace {
 
 const std::string kDataFolder = LYN_BUILD_DATA_DIR;
 
-class Desktop : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(std::filesystem::exists(kDataFolder + "/sample-book/ncc.html")) << "the sample book is not built";
-    options = testing::fncSampleBookOptions(home.path());
-  }
-  testing::TempFolder home;
-  cApplicationOptions options;
-};
+class Desktop : public testing::SampleBookTest {};
 
 TEST_F(Desktop, ASecondCopyHandsItsBookFolderToTheWindowWhichOpensIt) {
   testing::TempFolder runtime;

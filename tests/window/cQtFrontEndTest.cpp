@@ -27,23 +27,13 @@
 #include "shell/cMainWindow.h"
 #include "shell/window/LanguageFont.h"
 #include "tests/TempFolder.h"
-#include "tests/window/SampleBookOptions.h"
+#include "tests/window/SampleBookTest.h"
 #include "tools/cSyntheticBook.h"
 
 namespace lyn {
 namespace {
 
-const std::string kDataFolder = LYN_BUILD_DATA_DIR;
-
-class QtFrontEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(std::filesystem::exists(kDataFolder + "/sample-book/ncc.html")) << "the sample book is not built";
-    options = testing::fncSampleBookOptions(home.path());
-  }
-  testing::TempFolder home;
-  cApplicationOptions options;
-};
+class QtFrontEnd : public testing::SampleBookTest {};
 
 TEST_F(QtFrontEnd, TheWindowFollowsTheBookPhraseByPhrase) {
   cQtFrontEnd frontEnd;
