@@ -18,7 +18,7 @@ inline cElementContainer* fncFindBelow(cElementContainer* top, std::string_view 
   if (top->lElementsOwned() == 0) return nullptr;
   for (cElementContainer* node = top->pElementContainer(1); node;
        node = fncNextInSubtree(node, top)) {
-    if (fncEqualsIgnoringCase(node->sName, name)) return node;
+    if (fncEqualsIgnoringCase(node->sName(), name)) return node;
   }
   return nullptr;
 }

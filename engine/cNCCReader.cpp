@@ -201,7 +201,7 @@ void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
   std::string lastRegistered;
   for (int32_t i = 1; body && i <= body->lElementsOwned(); ++i) {
     cElementContainer* child = body->pElementContainer(i);
-    const std::string name = fncFoldCase(child->sName);
+    const std::string name = fncFoldCase(child->sName());
     const bool heading = name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
     if (!heading && name != "span" && name != "div") continue;
     const cElementData* record = ncc.pElementData(child->lStartTagNumber);
@@ -454,7 +454,7 @@ void cNCCReader::subAnnounceCurrentPar() {
   if (const cElementData* record = cSmilPlayer::fncRecordOf(par)) clsSmilPlayer_evNewMedia(*record);
   for (int32_t i = 1; i <= par->lElementsOwned(); ++i) {
     cElementContainer* child = par->pElementContainer(i);
-    if (!cSmilPlayer::fncbIsMediaName(child->sName)) continue;
+    if (!cSmilPlayer::fncbIsMediaName(child->sName())) continue;
     if (const cElementData* record = cSmilPlayer::fncRecordOf(child)) clsSmilPlayer_evNewMedia(*record);
   }
 }

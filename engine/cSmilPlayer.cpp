@@ -168,7 +168,7 @@ bool cSmilPlayer::fncbCollectPars(cFileData& doc, std::vector<cElementContainer*
   // Pre-order below the seq; a par's own subtree is not searched for further pars.
   cElementContainer* node = seq->pElementContainer(1);
   while (node) {
-    if (fncEqualsIgnoringCase(node->sName, "par")) {
+    if (fncEqualsIgnoringCase(node->sName(), "par")) {
       pars.push_back(node);
       cElementContainer* next = nullptr;
       for (cElementContainer* up = node; up && up != seq; up = up->oParent()) {
@@ -378,7 +378,7 @@ cElementData* cSmilPlayer::fncRetrieveCurrentMedia() {
     subReportError(eSmilError::NotInitialized, "Retrieve current");
     return nullptr;
   }
-  if (!fncbIsMediaName(clsCurrentElementContainer->sName)) return nullptr;
+  if (!fncbIsMediaName(clsCurrentElementContainer->sName())) return nullptr;
   return fncRecordOf(clsCurrentElementContainer);
 }
 
@@ -433,7 +433,7 @@ cElementData* cSmilPlayer::fncStepMedia(eDirection direction, const char* locati
   cElementContainer* answer = nullptr;
   while (!answer) {
     if (child) {
-      if (fncbIsMediaName(child->sName)) {
+      if (fncbIsMediaName(child->sName())) {
         answer = child;
       } else if (child->lElementsOwned() > 0) {  // a nested container: walk into it
         examined = child;
@@ -461,7 +461,7 @@ cElementData* cSmilPlayer::fncStepMedia(eDirection direction, const char* locati
   if (clsCurrentPar) {
     for (int32_t i = 1; i <= clsCurrentPar->lElementsOwned(); ++i) {
       cElementContainer* media = clsCurrentPar->pElementContainer(i);
-      if (fncbIsMediaName(media->sName)) subAnnounce(media);
+      if (fncbIsMediaName(media->sName())) subAnnounce(media);
     }
   }
   subSyncEntryWithPar();
@@ -561,9 +561,9 @@ void cSmilPlayer::subCountTextAndAudio(int32_t& ilTextCount, int32_t& ilAudioCou
     }
     bolFirst = false;
     if (!bolCounting) {
-    } else if (fncEqualsIgnoringCase(node->sName, "audio")) {
+    } else if (fncEqualsIgnoringCase(node->sName(), "audio")) {
       ++ilAudioCount;
-    } else if (fncEqualsIgnoringCase(node->sName, "text")) {
+    } else if (fncEqualsIgnoringCase(node->sName(), "text")) {
       ++ilTextCount;
     }
     if (node == clsCurrentElementContainer) {

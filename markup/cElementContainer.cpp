@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/files/TextCase.h"
@@ -56,12 +59,36 @@ class cElementContainer::cStore {
 
   cFileData* clsFileData() const { return mFileData; }
 
+  // The number of name `isName`, added to the table when new. Views of a name stay valid as long
+  // as the store: names are never moved once written.
+  uint32_t fncNameNumber(std::string_view isName) {
+    if (mNameIndex.empty()) {
+      for (size_t i = 0; i < mNames.size(); ++i)
+        if (mNames[i] == isName) return static_cast<uint32_t>(i);
+    } else if (const auto found = mNameIndex.find(isName); found != mNameIndex.end()) {
+      return found->second;
+    }
+    char* at = fncNameRoom(isName.size());
+    if (!isName.empty()) std::memcpy(at, isName.data(), isName.size());
+    const auto number = static_cast<uint32_t>(mNames.size());
+    mNames.emplace_back(at, isName.size());
+    if (!mNameIndex.empty()) {
+      mNameIndex.emplace(mNames.back(), number);
+    } else if (mNames.size() > kNamesWithoutIndex) {
+      // The tags of a document repeat a few dozen names; only a hostile one has many more.
+      for (size_t i = 0; i < mNames.size(); ++i) mNameIndex.emplace(mNames[i], static_cast<uint32_t>(i));
+    }
+    return number;
+  }
+  std::string_view fncName(uint32_t ilNumber) const { return mNames[ilNumber]; }
+
   void subReserve(size_t ilCount) {
     if (mBlocks.empty()) mNextBlockSize = std::max<size_t>(1, ilCount);
   }
 
   // Packs every node's lists into words of exactly the size they take.
   void subTrim() {
+    mNames.shrink_to_fit();
     std::vector<uint32_t> packed;
     packed.reserve(mWords.size() - mFreeWords);
     packed.push_back(0);
@@ -91,19 +118,43 @@ class cElementContainer::cStore {
 
   // A new node below node `ilParent`, and its number.
   std::pair<cElementContainer*, uint32_t> fncMake(std::string_view isName, uint32_t ilParent) {
+    const uint32_t name = fncNameNumber(isName);
     if (mBlocks.empty() || mBlocks.back().used == mBlocks.back().size) {
       mBlocks.push_back({mAllocator.allocate(mNextBlockSize), mNextBlockSize, 0});
       if (mBlocks.size() == 1) {
         mFirstBlock = mBlocks[0].nodes;
         mFirstBlockSize = mNextBlockSize;
+      } else {
+        const auto later = static_cast<uint32_t>(mBlocks.size() - 1);
+        mLaterBlocks.insert(std::upper_bound(mLaterBlocks.begin(), mLaterBlocks.end(), later,
+                                             [&](uint32_t a, uint32_t b) {
+                                               return std::less<>()(mBlocks[a].nodes, mBlocks[b].nodes);
+                                             }),
+                            later);
       }
       mNextBlockSize = kBlockSize;
     }
     cBlock& block = mBlocks.back();
     cElementContainer* node = ::new (static_cast<void*>(block.nodes + block.used))
-        cElementContainer(*this, isName, ilParent);
+        cElementContainer(*this, name, ilParent);
     ++block.used;
     return {node, static_cast<uint32_t>(++mMade)};
+  }
+
+  // The number of a node of this store, from where it lies.
+  uint32_t fncNumberOf(const cElementContainer* node) const {
+    if (node == mRoot) return 0;
+    const std::less<> before;
+    if (!before(node, mFirstBlock) && before(node, mFirstBlock + mFirstBlockSize))
+      return static_cast<uint32_t>(node - mFirstBlock) + 1;
+    // The last block that starts at or before the node holds it.
+    const auto after = std::upper_bound(mLaterBlocks.begin(), mLaterBlocks.end(), node,
+                                        [&](const cElementContainer* n, uint32_t block) {
+                                          return before(n, mBlocks[block].nodes);
+                                        });
+    const uint32_t block = *(after - 1);
+    return static_cast<uint32_t>(mFirstBlockSize + (block - 1) * kBlockSize +
+                                 static_cast<size_t>(node - mBlocks[block].nodes) + 1);
   }
 
   uint32_t& fncWord(uint32_t at) { return mWords[at]; }
@@ -178,15 +229,44 @@ class cElementContainer::cStore {
   std::vector<uint32_t> mWords;
   std::array<uint32_t, 64> mFree{};  // per size, a list threaded through the free blocks
   size_t mFreeWords = 0;
+  std::vector<uint32_t> mLaterBlocks;  // the blocks after the first, in the order of their address
+
+  // Names live in chunks that never move; the table holds a view of each.
+  static constexpr size_t kNameChunk = 128;
+  static constexpr size_t kNamesWithoutIndex = 32;
+  char* fncNameRoom(size_t ilSize) {
+    if (ilSize > kNameChunk / 2) {
+      // A long name gets a chunk of its own, so the current one keeps its room.
+      mNameChunks.push_back(std::make_unique_for_overwrite<char[]>(ilSize));
+      return mNameChunks.back().get();
+    }
+    if (mNameRoomLeft < ilSize) {
+      mNameChunks.push_back(std::make_unique_for_overwrite<char[]>(kNameChunk));
+      mNameRoom = mNameChunks.back().get();
+      mNameRoomLeft = kNameChunk;
+    }
+    char* at = mNameRoom;
+    mNameRoom += ilSize;
+    mNameRoomLeft -= ilSize;
+    return at;
+  }
+  std::vector<std::string_view> mNames;
+  std::vector<std::unique_ptr<char[]>> mNameChunks;
+  char* mNameRoom = nullptr;
+  size_t mNameRoomLeft = 0;
+  std::unordered_map<std::string_view, uint32_t> mNameIndex;  // made once there are many names
 };
 
-cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData)
-    : sName(isName) {
-  mStore = std::make_unique<cStore>(iclsFileData, this).release();
+cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData) {
+  auto store = std::make_unique<cStore>(iclsFileData, this);
+  mName = store->fncNameNumber(isName);
+  mStore = store.release();
 }
 
-cElementContainer::cElementContainer(cStore& iclsStore, std::string_view isName, uint32_t ilParent)
-    : sName(isName), mStore(&iclsStore), mParent(ilParent) {}
+cElementContainer::cElementContainer(cStore& iclsStore, uint32_t ilName, uint32_t ilParent)
+    : mName(ilName), mStore(&iclsStore), mParent(ilParent) {}
+
+std::string_view cElementContainer::sName() const { return mStore->fncName(mName); }
 
 cElementContainer::~cElementContainer() {
   if (mParent == kNoParent) std::unique_ptr<cStore> release(mStore);
@@ -216,16 +296,27 @@ cElementContainer* cElementContainer::fncChild(int32_t n) const {
   return store.fncNode(store.fncWord(mLists + kListsStart + static_cast<uint32_t>(n - 1)));
 }
 
-uint32_t cElementContainer::fncNumber() const {
+uint32_t cElementContainer::fncNumber() const { return mStore->fncNumberOf(this); }
+
+int32_t cElementContainer::fncPosition() const {
   if (mParent == kNoParent) return 0;
-  const cElementContainer* parent = mStore->fncNode(mParent);
-  return mStore->fncWord(parent->mLists + kListsStart + static_cast<uint32_t>(mPosition - 1));
+  // A parent's children were made in order, so their numbers ascend.
+  const cStore& store = *mStore;
+  const uint32_t lists = store.fncNode(mParent)->mLists;
+  const uint32_t number = fncNumber();
+  uint32_t low = 0, high = store.fncWord(lists + kChildCount);
+  while (low < high) {
+    const uint32_t middle = low + (high - low) / 2;
+    if (store.fncWord(lists + kListsStart + middle) < number) low = middle + 1;
+    else high = middle;
+  }
+  return static_cast<int32_t>(low) + 1;
 }
 
 std::string cElementContainer::sLevel() const {
   std::vector<int32_t> positions;
   for (const cElementContainer* node = this; node->mParent != kNoParent; node = node->oParent())
-    positions.push_back(node->mPosition);
+    positions.push_back(node->fncPosition());
   std::string level = "1";
   for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
     level.push_back('.');
@@ -242,7 +333,7 @@ cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
   return store.fncNode(store.fncWord(lists + kListsStart + static_cast<uint32_t>(ilPosition - 1)));
 }
 
-cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(mPosition + 1); }
+cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(fncPosition() + 1); }
 
 cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer* top) const {
   const cStore& store = *mStore;
@@ -251,7 +342,7 @@ cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer*
   for (const cElementContainer* node = this; node != top && node->mParent != kNoParent;) {
     const cElementContainer* parent = store.fncNode(node->mParent);
     const uint32_t lists = parent->mLists;
-    const auto next = static_cast<uint32_t>(node->mPosition);  // the next sibling's index
+    const auto next = static_cast<uint32_t>(node->fncPosition());  // the next sibling's index
     if (next < store.fncWord(lists + kChildCount))
       return store.fncNode(store.fncWord(lists + kListsStart + next));
     node = parent;
@@ -259,7 +350,7 @@ cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer*
   return nullptr;
 }
 
-cElementContainer* cElementContainer::oPreviousSibling() const { return fncSibling(mPosition - 1); }
+cElementContainer* cElementContainer::oPreviousSibling() const { return fncSibling(fncPosition() - 1); }
 
 cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
   if (n < 1 || n > lElementsOwned()) return nullptr;
@@ -280,9 +371,8 @@ void cElementContainer::subInsertElementContainer(std::string isElementName,
   cStore& store = *mStore;
   const auto [child, number] = store.fncMake(isElementName, fncNumber());
   child->lStartTagNumber = ilElementNumber;
-  child->mPosition = lElementsOwned() + 1;
   store.subAppend(*this, true, number);
-  lCurrentElementContainer = child->mPosition;
+  lCurrentElementContainer = lElementsOwned();
 }
 
 void cElementContainer::subReserveNodes(size_t ilCount) { mStore->subReserve(ilCount); }
@@ -334,7 +424,7 @@ cElementContainer* cElementContainer::fncRetrieveElementContainer(std::string_vi
     node->lCurrentElementContainer = next;
     cElementContainer* child = node->fncChild(next);
     ++next;
-    if (fncEqualsIgnoringCase(child->sName, isElementName)) return child;
+    if (fncEqualsIgnoringCase(child->sName(), isElementName)) return child;
     if (child->lElementsOwned()) stack.emplace_back(child, 1);
   }
   return nullptr;
@@ -352,7 +442,7 @@ cElementContainer* cElementContainer::fncRetrieveNext(const std::string_view* is
     }
     ++node->lCurrentElementContainer;
     cElementContainer* child = node->fncChild(node->lCurrentElementContainer);
-    if (!isElementName || fncEqualsIgnoringCase(child->sName, *isElementName)) return child;
+    if (!isElementName || fncEqualsIgnoringCase(child->sName(), *isElementName)) return child;
     if (child->lCurrentElementContainer < 1) child->lCurrentElementContainer = 0;
     stack.push_back(child);
   }
@@ -375,7 +465,7 @@ cElementContainer* cElementContainer::fncRetrievePrevious(const std::string_view
     }
     --node->lCurrentElementContainer;
     cElementContainer* child = node->fncChild(node->lCurrentElementContainer);
-    if (!isElementName || fncEqualsIgnoringCase(child->sName, *isElementName)) return child;
+    if (!isElementName || fncEqualsIgnoringCase(child->sName(), *isElementName)) return child;
     normalise(child);
     stack.push_back(child);
   }
@@ -405,3 +495,5 @@ cElementContainer* cElementContainer::fncRetrieveCurrentElementContainer() const
 }
 
 }  // namespace lyn
+
+static_assert(sizeof(lyn::cElementContainer) == 32, "nodes are a large part of what a loaded book costs");

@@ -24,7 +24,6 @@
 #include <string_view>
 #include <vector>
 
-#include "markup/cElementName.h"
 
 namespace lyn {
 
@@ -39,7 +38,8 @@ class cElementContainer {
   cElementContainer(const cElementContainer&) = delete;
   cElementContainer& operator=(const cElementContainer&) = delete;
 
-  cElementName sName;                 // as written; the root is "Document"
+  // The name as written ("Document" for the root); the view lasts as long as the tree.
+  std::string_view sName() const;
   int32_t lStartTagNumber = -1;       // index of the start tag in the element list (root: 0)
   int32_t lEndTagNumber = -1;         // index of the matching end tag; -1 when never closed
   int32_t lCurrentElementContainer = 0;  // the child cursor
@@ -108,19 +108,19 @@ class cElementContainer {
   class cStore;  // the nodes and lists of one tree
   static constexpr uint32_t kNoParent = UINT32_MAX;
 
-  // A node of the tree named `isName` below node number `ilParent` of the store, as the store
-  // makes it.
-  cElementContainer(cStore& iclsStore, std::string_view isName, uint32_t ilParent);
+  // A node of the tree whose name is the store's name `ilName`, below node number `ilParent` of
+  // the store, as the store makes it.
+  cElementContainer(cStore& iclsStore, uint32_t ilName, uint32_t ilParent);
 
   cElementContainer* fncRetrieveNext(const std::string_view* isElementName);
   cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
   cElementContainer* fncChild(int32_t n) const;  // n in 1..lElementsOwned
   uint32_t fncNumber() const;                    // this node's number in the store
+  int32_t fncPosition() const;  // 1-based place among the parent's children; 0 for the root
   int32_t fncListCount(bool bolChildren) const;  // with lists: children (true) or text runs
   cElementContainer* fncSibling(int32_t ilPosition) const;  // the parent's child there, or nothing
 
-  int32_t mPosition = 0;  // 1-based place among the parent's children (siblings are its
-                          // neighbours there); 0 for the root
+  uint32_t mName = 0;  // the store's number of the name: tags repeat few names
   // The root made the store and releases it when it ends; every other node borrows it.
   cStore* mStore = nullptr;
   uint32_t mParent = kNoParent;  // the parent's number in the store

@@ -353,7 +353,7 @@ bool cFileData::fncParseElementHierarchy() {
       const eStructure structure = structureOf(bare);
       if (structure == eStructure::None) {
         // no node for it
-      } else if (current == mRoot.get() || !fncEqualsIgnoringCase(current->sName, bare)) {
+      } else if (current == mRoot.get() || !fncEqualsIgnoringCase(current->sName(), bare)) {
         current->subInsertElementContainer(std::string(name), i);
       } else if (structure == eStructure::Seq && current == flattenedInto) {
         keep = false;  // the end of the flattened seq; the outer one stays open
@@ -370,7 +370,7 @@ bool cFileData::fncParseElementHierarchy() {
         // "<a id='x'/>": an empty element encloses nothing, so it is closed where it opens.
         current->subInsertElementContainer(std::string(name), i);
         current->fncRetrieveChild()->lEndTagNumber = i;
-      } else if (structure == eStructure::Seq && structureOf(current->sName) == eStructure::Seq &&
+      } else if (structure == eStructure::Seq && structureOf(current->sName()) == eStructure::Seq &&
                  current != mRoot.get()) {
         keep = false;  // a seq directly inside a seq: its children join the outer one
         flattenedInto = current;

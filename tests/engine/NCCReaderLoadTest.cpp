@@ -113,7 +113,7 @@ TEST_F(NCCReaderLoad, KeepsTheLinkPartsOfEachPoint) {
   EXPECT_EQ(item->sRel, "2");
   EXPECT_TRUE(item->bolNavigable);
   ASSERT_NE(item->clsElementContainer, nullptr);
-  EXPECT_EQ(item->clsElementContainer->sName, "h1");
+  EXPECT_EQ(item->clsElementContainer->sName(), "h1");
 }
 
 TEST_F(NCCReaderLoad, CaptionLosesTheSpaceThatEndsARunBeforeAnInlineElement) {
@@ -246,7 +246,7 @@ TEST_F(NCCReaderLoad, ALinkToTheNccItselfLeadsNowhereAndLeavesThePointsIntact) {
   EXPECT_TRUE(h.recorder->fncbHasError(1, "Smilplayer error"));
   EXPECT_TRUE(h.recorder->fncbHasError(10, "Delete unused navpoints"));
   EXPECT_FALSE(h.reader->pToc(2)->bolNavigable);
-  EXPECT_EQ(h.reader->pToc(1)->clsElementContainer->sName, "h1");
+  EXPECT_EQ(h.reader->pToc(1)->clsElementContainer->sName(), "h1");
   EXPECT_TRUE(h.reader->fncbPlayTocItem(1));
 }
 

@@ -76,11 +76,11 @@ TEST(BookLoad, TheUserGuideLoadsWithItsTitleAndEverySmilFile) {
   int headings = 0;
   for (int32_t i = 1; i <= body->lElementsOwned(); ++i) {
     const cElementContainer* h = body->pElementContainer(i);
-    if (h->sName.size() == 2 && h->sName[0] == 'h') {
+    if (h->sName().size() == 2 && h->sName()[0] == 'h') {
       ++headings;
       ASSERT_EQ(h->lElementsOwned(), 1);
       const cElementContainer* a = h->pElementContainer(1);
-      EXPECT_EQ(a->sName, "a");
+      EXPECT_EQ(a->sName(), "a");
       ASSERT_EQ(a->lTextsOwned(), 1);
       EXPECT_FALSE(ncc->fncTextDataContent(a->pTextData(1)).empty());
       EXPECT_NE(ncc->pElementData(a->lStartTagNumber)->fncAttrContentWOQ("href").find(".smil#"),
@@ -103,7 +103,7 @@ TEST(BookLoad, TheUserGuideLoadsWithItsTitleAndEverySmilFile) {
       std::vector<cElementContainer*> inside;
       par->fncRetrieveElementContainers(inside);
       const bool hasAudio = std::any_of(inside.begin(), inside.end(),
-                                        [](auto* n) { return n->sName == "audio"; });
+                                        [](auto* n) { return n->sName() == "audio"; });
       EXPECT_TRUE(hasAudio) << name;
       EXPECT_NE(par->lEndTagNumber, -1) << name;
     }

@@ -96,7 +96,7 @@ TEST(HostileInput, TenThousandUnclosedLevelsDoNotOverflowTheStack) {
       ++depth;
     }
     EXPECT_GE(depth, 10000) << tag;
-    EXPECT_EQ(deepest->sName, "audio");
+    EXPECT_EQ(deepest->sName(), "audio");
     EXPECT_EQ(file->clsElementContainer()->fncRetrieveElementContainer("audio"), deepest);
     file->clsElementContainer()->subResetAllElements(true);
     EXPECT_EQ(file->clsElementContainer()->fncRetrieveNextElementContainer("audio"), deepest);

@@ -40,7 +40,7 @@ std::vector<std::string> fncTextRuns(const cFileData& file) {
 std::vector<std::string> fncChildNames(const cElementContainer& node) {
   std::vector<std::string> names;
   for (int32_t i = 1; i <= node.lElementsOwned(); ++i)
-    names.emplace_back(node.pElementContainer(i)->sName);
+    names.emplace_back(node.pElementContainer(i)->sName());
   return names;
 }
 

@@ -111,7 +111,7 @@ TEST_F(ElementContainer, AllNodesBelowComeInPreOrder) {
   mBody->fncRetrieveElementContainers(nodes);
   Names order;
   for (size_t i = 1; i < nodes.size(); ++i)
-    order.push_back(std::string(nodes[i]->sName) + ":" + id(nodes[i]));
+    order.push_back(std::string(nodes[i]->sName()) + ":" + id(nodes[i]));
   EXPECT_EQ(order, (Names{"seq:A", "par:a1", "text:t1", "audio:u1", "par:a2", "text:t2",
                           "audio:u2", "seq:B", "par:b1", "text:t3"}));
   EXPECT_EQ(nodes[0], nullptr);
@@ -180,8 +180,8 @@ TEST(ElementContainerStore, HoldsMoreNodesThanTheDocumentHasStartTags) {
   cElementContainer* body = file->clsElementContainer()->fncRetrieveElementContainer("body");
   ASSERT_NE(body, nullptr);
   ASSERT_EQ(body->lElementsOwned(), 601);
-  EXPECT_EQ(body->pElementContainer(600)->sName, "/par");
-  EXPECT_EQ(body->pElementContainer(601)->sName, "par");
+  EXPECT_EQ(body->pElementContainer(600)->sName(), "/par");
+  EXPECT_EQ(body->pElementContainer(601)->sName(), "par");
   EXPECT_EQ(body->pElementContainer(601)->oParent(), body);
   EXPECT_EQ(body->pElementContainer(601)->sLevel(), "1.1.601");
 
@@ -190,6 +190,38 @@ TEST(ElementContainerStore, HoldsMoreNodesThanTheDocumentHasStartTags) {
   std::vector<cElementContainer*> all;
   file->clsElementContainer()->fncRetrieveElementContainers(all);
   EXPECT_EQ(all.size(), 1u + 601u + 300u);
+}
+
+// A tree built without a size hint spreads over many blocks, with children of one node made
+// between those of others; every node knows its name, its place and its neighbours, whatever the
+// number of different names (a hostile document may use a new one in every tag) or their length.
+TEST(ElementContainerStore, NamesAndPlacesHoldAcrossBlocksAndManyDifferentNames) {
+  cElementContainer root("Document");
+  const auto nameOf = [](int k) -> std::string {
+    if (k % 7 == 0) return "p";
+    if (k % 11 == 0) return std::string(100 + k % 50, 'n') + std::to_string(k);  // long
+    return "e" + std::to_string(k % 90);
+  };
+  for (int n = 1; n <= 3; ++n) root.subInsertElementContainer("div", n);
+  for (int k = 0; k < 2000; ++k) root.pElementContainer(1 + k % 3)->subInsertElementContainer(nameOf(k), k);
+  EXPECT_EQ(root.sName(), "Document");
+  for (int n = 1; n <= 3; ++n) {
+    const cElementContainer* div = root.pElementContainer(n);
+    ASSERT_EQ(div->sName(), "div");
+    const int32_t count = div->lElementsOwned();
+    for (int32_t i = 1; i <= count; ++i) {
+      const cElementContainer* child = div->pElementContainer(i);
+      const int k = child->lStartTagNumber;
+      ASSERT_EQ(k % 3, n - 1);
+      ASSERT_EQ(child->sName(), nameOf(k));
+      ASSERT_EQ(child->sLevel(), "1." + std::to_string(n) + "." + std::to_string(i));
+      ASSERT_EQ(child->oPreviousSibling(), i > 1 ? div->pElementContainer(i - 1) : nullptr);
+      ASSERT_EQ(child->oNextSibling(), i < count ? div->pElementContainer(i + 1) : nullptr);
+      const cElementContainer* next = child->fncNextInPreOrder(&root);
+      ASSERT_EQ(next, i < count ? div->pElementContainer(i + 1)
+                               : n < 3 ? root.pElementContainer(n + 1) : nullptr);
+    }
+  }
 }
 
 }  // namespace

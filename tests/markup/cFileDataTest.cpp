@@ -254,7 +254,7 @@ TEST(DocumentTree, ASeqInsideAParIsKeptAndASeqInsideASeqIsFlattened) {
   auto file = fncTokenizeAndBuild(kSmil);
   cElementContainer* root = file->clsElementContainer();
   ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->sName, "Document");
+  EXPECT_EQ(root->sName(), "Document");
   EXPECT_EQ(root->sLevel(), "1");
   EXPECT_EQ(root->clsFileData(), file.get());
   EXPECT_EQ(root->lStartTagNumber, 0);
@@ -291,7 +291,7 @@ TEST(DocumentTree, ASeqInsideAParIsKeptAndASeqInsideASeqIsFlattened) {
   for (const cElementContainer* node : all) {
     const cElementData* start = file->pElementData(node->lStartTagNumber);
     ASSERT_NE(start, nullptr);
-    EXPECT_EQ(start->sElementName, node->sName);
+    EXPECT_EQ(start->sElementName, node->sName());
   }
 }
 
