@@ -52,7 +52,7 @@ std::string fncKey(std::string_view file, std::string_view fragment) {
 }
 
 bool fncbIsAudio(const cElementData* media) {
-  return media && fncEqualsIgnoringCase(media->sElementName, "audio");
+  return media && fncEqualsIgnoringCase(media->sElementName(), "audio");
 }
 
 // The leading number of a rel value ("2" of "2 of 3"); nothing when it does not start with one.
@@ -639,7 +639,7 @@ void cNCCReader::subCalculatePosition(std::string_view isType, int32_t& ilCurren
 // --- events ----------------------------------------------------------------------------------
 
 void cNCCReader::clsSmilPlayer_evNewMedia(const cElementData& iclsElement) {
-  const std::string_view name = iclsElement.sElementName;
+  const std::string_view name = iclsElement.sElementName();
   if (fncEqualsIgnoringCase(name, "par") || fncEqualsIgnoringCase(name, "text")) {
     const std::string key =
         fncKey(mSmilPlayer.fncGetParSmilFile(mSmilPlayer.lCurrentParListItem),

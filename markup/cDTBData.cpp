@@ -126,7 +126,7 @@ void cDTBData::subCheckNcc() {
   };
   for (int32_t i = 1; i <= ncc->lNumElementData(); ++i) {
     const cElementData* meta = ncc->pElementData(i);
-    if (!fncEqualsIgnoringCase(meta->sElementName, "meta")) continue;
+    if (!fncEqualsIgnoringCase(meta->sElementName(), "meta")) continue;
     const std::string name = fncAsciiLower(meta->fncAttrContentWOQ("name"));
     const std::string_view content = meta->fncAttrContentWOQ("content");
     if (name == "ncc:setinfo") {

@@ -15,14 +15,15 @@ namespace {
 // An attribute block, in 32-bit words. Word 1 is the kind.
 //
 // Own block (kOwn): [0] count of pairs  [2] capacity of the table  [3] text bytes used
-//   [4] text capacity in bytes  [5 ...]  per pair the offset of its name in the text, the name's
-//   length and the value's length (the value follows the name); then the text of every name and
-//   value.
-// Text block (kText), one per document, shared by the records whose attributes are read from its
-// text (the record says where they begin): [2, 3] the address of that text (a std::string).
+//   [4] text capacity in bytes  [5] size of the record's name  [6 ...]  per pair the offset of
+//   its name in the text, the name's length and the value's length (the value follows the name);
+//   then the text: the record's name, then every name and value.
+// Text block (kText), one per document, shared by the records whose name and attributes are read
+// from its text (the record says where they begin): [2, 3] the address of that text (a
+// std::string).
 constexpr uint32_t kOwn = 1;
 constexpr uint32_t kText = 2;
-constexpr size_t kOwnHeader = 5;
+constexpr size_t kOwnHeader = 6;
 constexpr size_t kPairWords = 3;
 
 size_t blockWords(size_t pairs, size_t textBytes) {
@@ -46,7 +47,28 @@ std::unique_ptr<uint32_t[]> makeBlock(size_t pairs, size_t textBytes) {
   block[2] = static_cast<uint32_t>(pairs);
   block[3] = 0;
   block[4] = static_cast<uint32_t>(textBytes);
+  block[5] = 0;
   return block;
+}
+
+// Appends to a block with room for them the record's name (before any pair) or a pair.
+void appendName(uint32_t* block, std::string_view name) {
+  char* text = const_cast<char*>(blockText(block));
+  if (!name.empty()) std::memcpy(text + block[3], name.data(), name.size());
+  block[3] += static_cast<uint32_t>(name.size());
+  block[5] = static_cast<uint32_t>(name.size());
+}
+
+void appendPair(uint32_t* block, std::string_view name, std::string_view value) {
+  uint32_t* pair = block + kOwnHeader + kPairWords * block[0];
+  pair[0] = block[3];
+  pair[1] = static_cast<uint32_t>(name.size());
+  pair[2] = static_cast<uint32_t>(value.size());
+  char* text = const_cast<char*>(blockText(block)) + block[3];
+  if (!name.empty()) std::memcpy(text, name.data(), name.size());
+  if (!value.empty()) std::memcpy(text + name.size(), value.data(), value.size());
+  block[3] += static_cast<uint32_t>(name.size() + value.size());
+  ++block[0];
 }
 
 std::string_view ownName(const uint32_t* block, size_t index) {
@@ -100,30 +122,45 @@ void cElementData::subMakeTextBlock(uint32_t (&oTextBlock)[4], const std::string
   std::memcpy(oTextBlock + 2, &text, sizeof text);
 }
 
-size_t cElementData::fncAttributesFrom(std::string_view isText) const {
+size_t cElementData::fncAttributesFrom(std::string_view isText, size_t ilNameSize) const {
   if (lElmStartPos < 0) return isText.size() + 1;
-  return static_cast<size_t>(lElmStartPos) + 1 + sElementName.size();
+  return static_cast<size_t>(lElmStartPos) + 1 + ilNameSize;
 }
 
-bool cElementData::fncbReadAttributesFrom(
-    uint32_t* iTextBlock, std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
+bool cElementData::fncbReadFrom(uint32_t* iTextBlock, std::string_view isName,
+                                std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
   const std::string_view text = textOf(iTextBlock);
-  const size_t from = fncAttributesFrom(text);
-  if (from > text.size() || aPairs.empty()) return false;
+  const size_t from = fncAttributesFrom(text, isName.size());
+  if (isName.size() > 0xFF || from > text.size() ||
+      text.substr(from - isName.size(), isName.size()) != isName)
+    return false;
   const auto start = reinterpret_cast<uintptr_t>(text.data() + from);
   const auto offset = [&](std::string_view piece) {
     return static_cast<size_t>(reinterpret_cast<uintptr_t>(piece.data()) - start);
   };
-  if (reinterpret_cast<uintptr_t>(aPairs.front().first.data()) < start) return false;
+  if (!aPairs.empty() && reinterpret_cast<uintptr_t>(aPairs.front().first.data()) < start) return false;
   mPairCount = kUnindexed;
-  if (aPairs.size() <= kIndexedPairs && offset(aPairs.back().first) <= 0xFF) {
+  if (aPairs.size() <= kIndexedPairs && (aPairs.empty() || offset(aPairs.back().first) <= 0xFF)) {
     mPairCount = static_cast<uint8_t>(aPairs.size());
     for (size_t i = 0; i < aPairs.size(); ++i)
       mPairAt[i] = static_cast<uint8_t>(offset(aPairs[i].first));
   }
+  mNameSize = static_cast<uint8_t>(isName.size());
   mAttributes.reset(iTextBlock);
   return true;
 }
+
+std::string_view cElementData::sElementName() const {
+  const uint32_t* block = mAttributes.get();
+  if (!block) return {};
+  if (block[1] == kOwn) return {blockText(block), block[5]};
+  const std::string_view text = textOf(block);
+  const size_t from = fncAttributesFrom(text, mNameSize);
+  if (from > text.size()) return {};  // the text has been changed since
+  return text.substr(from - mNameSize, mNameSize);
+}
+
+void cElementData::subSetElementName(std::string_view isName) { subOwn(isName, 0, 0); }
 
 // Calls `visit(name, value)` for each pair in order until it returns true; the number of pairs
 // visited.
@@ -137,7 +174,7 @@ int32_t cElementData::fncForEachPair(Visit&& visit) const {
     return static_cast<int32_t>(block[0]);
   }
   const std::string_view text = textOf(block);
-  const size_t from = fncAttributesFrom(text);
+  const size_t from = fncAttributesFrom(text, mNameSize);
   if (from > text.size()) return 0;  // the text has been changed since
   std::string_view name, value;
   if (mPairCount != kUnindexed) {
@@ -164,7 +201,7 @@ const std::string_view* cElementData::fncFindValue(std::string_view isAttrName,
   const uint32_t* block = mAttributes.get();
   if (block && block[1] != kOwn && mPairCount != kUnindexed) {
     const std::string_view text = textOf(block);
-    const size_t from = fncAttributesFrom(text);
+    const size_t from = fncAttributesFrom(text, mNameSize);
     if (from > text.size()) return nullptr;
     for (size_t i = 0; i < mPairCount; ++i) {
       const size_t at = std::min(from + mPairAt[i], text.size());
@@ -186,35 +223,42 @@ const std::string_view* cElementData::fncFindValue(std::string_view isAttrName,
   return found ? &oValue : nullptr;
 }
 
-void cElementData::subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes) {
+void cElementData::subOwn(std::string_view isName, size_t ilExtraPairs, size_t ilExtraBytes) {
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
-  size_t bytes = ilExtraBytes;
+  size_t bytes = isName.size() + ilExtraBytes;
   fncForEachPair([&](std::string_view name, std::string_view value) {
     pairs.emplace_back(name, value);
     bytes += name.size() + value.size();
     return false;
   });
-  std::unique_ptr<uint32_t[], cBlockRelease> own(makeBlock(pairs.size() + ilExtraPairs, bytes).release());
-  uint32_t* block = own.get();
-  char* text = const_cast<char*>(blockText(block));
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    const auto& [name, value] = pairs[i];
-    uint32_t* pair = block + kOwnHeader + kPairWords * i;
-    pair[0] = block[3];
-    pair[1] = static_cast<uint32_t>(name.size());
-    pair[2] = static_cast<uint32_t>(value.size());
-    if (!name.empty()) std::memcpy(text + block[3], name.data(), name.size());
-    if (!value.empty()) std::memcpy(text + block[3] + name.size(), value.data(), value.size());
-    block[3] += static_cast<uint32_t>(name.size() + value.size());
+  std::unique_ptr<uint32_t[], cBlockRelease> own;
+  if (bytes != 0 || !pairs.empty() || ilExtraPairs != 0) {
+    own.reset(makeBlock(pairs.size() + ilExtraPairs, bytes).release());
+    appendName(own.get(), isName);
+    for (const auto& [name, value] : pairs) appendPair(own.get(), name, value);
   }
-  block[0] = static_cast<uint32_t>(pairs.size());
   mAttributes = std::move(own);
+  mNameSize = 0;
+  mPairCount = 0;
+}
+
+void cElementData::subSetNameAndAttributes(
+    std::string_view isName, std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
+  size_t bytes = isName.size();
+  for (const auto& [name, value] : aPairs) bytes += name.size() + value.size();
+  std::unique_ptr<uint32_t[], cBlockRelease> own;
+  if (bytes != 0 || !aPairs.empty()) {
+    own.reset(makeBlock(aPairs.size(), bytes).release());
+    appendName(own.get(), isName);
+    for (const auto& [name, value] : aPairs) appendPair(own.get(), name, value);
+  }
+  mAttributes = std::move(own);
+  mNameSize = 0;
   mPairCount = 0;
 }
 
 cElementData::cElementData(const cElementData& other)
-    : sElementName(other.sElementName),
-      bolStartTag(other.bolStartTag),
+    : bolStartTag(other.bolStartTag),
       bolEndTag(other.bolEndTag),
       bolWarning(other.bolWarning),
       lElmStartPos(other.lElmStartPos),
@@ -224,10 +268,11 @@ cElementData::cElementData(const cElementData& other)
   if (!other.mAttributes) return;
   if (other.mAttributes[1] != kOwn) {
     // A copy may outlive the document whose text the original reads.
+    mNameSize = other.mNameSize;
     mPairCount = other.mPairCount;
     std::copy_n(other.mPairAt, kIndexedPairs, mPairAt);
     mAttributes.reset(other.mAttributes.get());
-    subOwnAttributes(0, 0);
+    subOwn(other.sElementName(), 0, 0);
     return;
   }
   const size_t words = blockWords(other.mAttributes[2], other.mAttributes[4]);
@@ -297,44 +342,31 @@ bool cElementData::fncAttributeExists(std::string_view isAttrName) const {
 
 int32_t cElementData::fncInsertAttribute(std::string_view isAttrName, std::string_view isAttrValue) {
   const size_t bytes = isAttrName.size() + isAttrValue.size();
-  if (mAttributes && mAttributes[1] != kOwn) subOwnAttributes(1, bytes);
+  if (mAttributes && mAttributes[1] != kOwn) subOwn(sElementName(), 1, bytes);
   if (!mAttributes) {
     // Room for the usual few attributes of a tag, so that adding them reallocates nothing.
     mAttributes.reset(makeBlock(4, std::max<size_t>(48, bytes)).release());
   } else if (mAttributes[0] == mAttributes[2] || mAttributes[3] + bytes > mAttributes[4]) {
     const uint32_t* old = mAttributes.get();
-    const size_t pairs = old[0] == old[2] ? size_t{old[2]} * 2 : old[2];
+    const size_t pairs = old[0] == old[2] ? std::max<size_t>(4, size_t{old[2]} * 2) : old[2];
     const size_t text = std::max<size_t>(size_t{old[4]} * 2, old[3] + bytes);
     auto grown = makeBlock(pairs, text);
     grown[0] = old[0];
     grown[3] = old[3];
+    grown[5] = old[5];
     std::memcpy(grown.get() + kOwnHeader, old + kOwnHeader, kPairWords * old[0] * sizeof(uint32_t));
     std::memcpy(const_cast<char*>(blockText(grown.get())), blockText(old), old[3]);
     mAttributes.reset(grown.release());
   }
-  uint32_t* block = mAttributes.get();
-  uint32_t* pair = block + kOwnHeader + kPairWords * block[0];
-  pair[0] = block[3];
-  pair[1] = static_cast<uint32_t>(isAttrName.size());
-  pair[2] = static_cast<uint32_t>(isAttrValue.size());
-  char* text = const_cast<char*>(blockText(block)) + block[3];
-  if (!isAttrName.empty()) std::memcpy(text, isAttrName.data(), isAttrName.size());
-  if (!isAttrValue.empty()) std::memcpy(text + isAttrName.size(), isAttrValue.data(), isAttrValue.size());
-  block[3] += static_cast<uint32_t>(bytes);
-  ++block[0];
+  appendPair(mAttributes.get(), isAttrName, isAttrValue);
   return lNumberOfAttributes();
 }
 
 void cElementData::subSetAttributes(
     std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
-  if (aPairs.empty()) {
-    mAttributes.reset();
-    return;
-  }
-  size_t bytes = 0;
-  for (const auto& [name, value] : aPairs) bytes += name.size() + value.size();
-  mAttributes.reset(makeBlock(aPairs.size(), bytes).release());
-  for (const auto& [name, value] : aPairs) fncInsertAttribute(name, value);
+  subSetNameAndAttributes(sElementName(), aPairs);  // the name is copied before its block goes
 }
 
 }  // namespace lyn
+
+static_assert(sizeof(lyn::cElementData) == 32, "records are a large part of what a loaded book costs");

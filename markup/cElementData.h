@@ -4,11 +4,11 @@
 //
 // Attribute names keep their case and values are kept as written, quotes included when the
 // source had them; lookups by name ignore case and find the first attribute of that name.
-// Attribute numbers are 1-based. The views returned point into this record, or for a record that
-// a document reads its attributes from (cFileData::fncInsertTokenizedElement) into that
-// document's text; they stay valid while the record lives, gets no new attributes and, for the
-// latter, the document's text is not changed. Such a record finds its attributes just past its
-// name, at lElmStartPos, so neither is to be changed on it either.
+// Attribute numbers are 1-based. The views returned (the name's too) point into this record's
+// block, or for a record that a document reads from its text (cFileData::fncInsertTokenizedElement)
+// into that document's text; they stay valid while the record lives, gets no new attributes or
+// name and, for the latter, the document's text is not changed. Such a record finds its name at
+// lElmStartPos + 1 and its attributes just past it, so lElmStartPos is not to be changed on it.
 
 #include <cstdint>
 #include <memory>
@@ -17,7 +17,6 @@
 #include <string_view>
 #include <utility>
 
-#include "markup/cElementName.h"
 
 namespace lyn {
 
@@ -32,19 +31,23 @@ class cElementData {
   cElementData& operator=(cElementData&&) noexcept = default;
   ~cElementData() = default;
 
-  cElementName sElementName;  // as written; "/h1" for an end tag, "!DOCTYPE", "?xml", "" for
-                              // a comment or a construct whose name could not be read
-  bool bolStartTag = true;    // start tag: true/false; end tag: false/true; "<br/>": true/true
-  bool bolEndTag = false;
-  bool bolWarning = false;    // a value or a DOCTYPE literal was written without its quotes
+  // The name as written: "/h1" for an end tag, "!DOCTYPE", "?xml", "" for a comment or a
+  // construct whose name could not be read.
+  std::string_view sElementName() const;
+  void subSetElementName(std::string_view isName);
+
+  bool bolStartTag : 1 = true;  // start tag: true/false; end tag: false/true; "<br/>": true/true
+  bool bolEndTag : 1 = false;
+  bool bolWarning : 1 = false;  // a value or a DOCTYPE literal was written without its quotes
 
  private:
-  // For a record that reads its attributes from the text: how many pairs there are and where the
-  // name of each begins, counted from the end of the tag's name, so that a lookup passes over the
-  // values it does not want without reading them (kUnindexed: too many, or too far apart; they
-  // are then read one after the other).
+  // For a record that reads its name and attributes from the text: the size of its name there,
+  // how many pairs there are and where the name of each begins, counted from the end of the tag's
+  // name, so that a lookup passes over the values it does not want without reading them
+  // (kUnindexed: too many, or too far apart; they are then read one after the other).
   static constexpr uint8_t kUnindexed = 0xFF;
   static constexpr size_t kIndexedPairs = 4;
+  uint8_t mNameSize = 0;
   uint8_t mPairCount = 0;
   uint8_t mPairAt[kIndexedPairs] = {};
 
@@ -82,31 +85,35 @@ class cElementData {
     void operator()(uint32_t* block) const;
   };
 
-  // Fills a document's block that names its text, for the records that read their attributes
-  // from that text.
+  // Fills a document's block that names its text, for the records that read their names and
+  // attributes from that text.
   static void subMakeTextBlock(uint32_t (&oTextBlock)[4], const std::string& isText);
-  // Makes the record read its attributes `aPairs`, pieces of the text that `iTextBlock` names,
-  // from there when asked: nothing is copied. They must be what cAttributeScan reads from just
-  // past the tag's name (at lElmStartPos + 1 + the name's size); false, and nothing changed, when
-  // the record does not lie there. The document keeps the block and the text as long as the
+  // Makes the record read its name `isName` and its attributes `aPairs`, pieces of the text that
+  // `iTextBlock` names, from there when asked: nothing is copied. The name must lie at
+  // lElmStartPos + 1 and the pairs be what cAttributeScan reads from just past it; false, and
+  // nothing changed, when they do not. The document keeps the block and the text as long as the
   // record.
-  bool fncbReadAttributesFrom(uint32_t* iTextBlock,
-                              std::span<const std::pair<std::string_view, std::string_view>> aPairs);
-  // Where the attributes of a record that reads them from `isText` begin; past its end when the
-  // record lies nowhere in it.
-  size_t fncAttributesFrom(std::string_view isText) const;
+  bool fncbReadFrom(uint32_t* iTextBlock, std::string_view isName,
+                    std::span<const std::pair<std::string_view, std::string_view>> aPairs);
+  // Where the attributes of a record that reads them from `isText` begin, past its name of
+  // `ilNameSize` bytes; past the text's end when the record lies nowhere in it.
+  size_t fncAttributesFrom(std::string_view isText, size_t ilNameSize) const;
   template <typename Visit>
   int32_t fncForEachPair(Visit&& visit) const;
   const std::string_view* fncFindValue(std::string_view isAttrName, std::string_view& oValue) const;
 
-  // Makes the record's attributes a block of its own, a copy of the present ones with room for
-  // more (the record then no longer depends on a document's text).
-  void subOwnAttributes(size_t ilExtraPairs, size_t ilExtraBytes);
+  // Makes the record's name `isName` and attributes a block of its own, a copy of the present
+  // pairs with room for more (the record then no longer depends on a document's text); no block
+  // when there is nothing to keep. `isName` may be a piece of the present block.
+  void subOwn(std::string_view isName, size_t ilExtraPairs, size_t ilExtraBytes);
+  // Makes the record's name `isName` and its attributes exactly `aPairs`, in a block of their
+  // size.
+  void subSetNameAndAttributes(std::string_view isName,
+                               std::span<const std::pair<std::string_view, std::string_view>> aPairs);
 
-  // Every name and value of the record in one block, made with the first attribute (a tag
-  // without attributes, such as every end tag, costs nothing): a header, a table of the pairs and
-  // their text; or the document's block that names the text they are read from. Layouts in
-  // cElementData.cpp.
+  // The record's name and every name and value of its attributes in one block (a record without
+  // either costs nothing): a header, a table of the pairs and their text; or the document's
+  // block that names the text they are read from. Layouts in cElementData.cpp.
   std::unique_ptr<uint32_t[], cBlockRelease> mAttributes;
 };
 

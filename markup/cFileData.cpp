@@ -211,7 +211,7 @@ int32_t cFileData::fncInsertElementClass(cElementData&& iclsElementData, int32_t
 }
 
 int32_t cFileData::fncInsertTokenizedElement(
-    cElementData&& iclsElementData,
+    cElementData&& iclsElementData, std::string_view isName,
     std::span<const std::pair<std::string_view, std::string_view>> aAttributes,
     size_t ilAttributesFrom) {
   // Reading again costs a scan of the tag: only for tags of a few short attributes, so that a
@@ -219,8 +219,9 @@ int32_t cFileData::fncInsertTokenizedElement(
   constexpr size_t kMostPairs = 16;
   constexpr size_t kLongestSpan = 4096;
   const auto readable = [&] {
-    if (ilAttributesFrom > sData.size() || aAttributes.empty() || aAttributes.size() > kMostPairs ||
-        iclsElementData.fncAttributesFrom(sData) != ilAttributesFrom)
+    if (aAttributes.empty()) return true;
+    if (ilAttributesFrom > sData.size() || aAttributes.size() > kMostPairs ||
+        iclsElementData.fncAttributesFrom(sData, isName.size()) != ilAttributesFrom)
       return false;
     const std::string_view last = aAttributes.back().second;
     const auto begin = reinterpret_cast<uintptr_t>(sData.data());
@@ -228,13 +229,9 @@ int32_t cFileData::fncInsertTokenizedElement(
     return end >= begin + ilAttributesFrom && end - begin <= sData.size() &&
            end - begin - ilAttributesFrom <= kLongestSpan;
   };
-  if (readable()) {
-    if (mTextBlock[1] == 0) cElementData::subMakeTextBlock(mTextBlock, sData);
-    if (!iclsElementData.fncbReadAttributesFrom(mTextBlock, aAttributes))
-      iclsElementData.subSetAttributes(aAttributes);
-  } else {
-    iclsElementData.subSetAttributes(aAttributes);
-  }
+  if (mTextBlock[1] == 0) cElementData::subMakeTextBlock(mTextBlock, sData);
+  if (!readable() || !iclsElementData.fncbReadFrom(mTextBlock, isName, aAttributes))
+    iclsElementData.subSetNameAndAttributes(isName, aAttributes);
   return fncPlace(fncStore(std::move(iclsElementData)), 0);
 }
 
@@ -251,7 +248,7 @@ cElementData* cFileData::fncGetElementData(int32_t ilNumber) {
 
 cElementData* cFileData::fncGetElementData(std::string_view isName) {
   for (int32_t i = 1; i <= lNumElementData(); ++i) {
-    if (fncEqualsIgnoringCase(fncAt(static_cast<size_t>(i - 1))->sElementName, isName)) {
+    if (fncEqualsIgnoringCase(fncAt(static_cast<size_t>(i - 1))->sElementName(), isName)) {
       lCurrentElement = i;
       return fncAt(static_cast<size_t>(i - 1));
     }
@@ -271,7 +268,7 @@ cElementData* cFileData::fncNextNamed(const Names& names) {
   if (std::empty(names)) return fncGetNextElementData();
   if (lCurrentElement >= lNumElementData()) return nullptr;
   for (int32_t i = std::max(lCurrentElement, int32_t{0}) + 1; i <= lNumElementData(); ++i) {
-    if (matchesAny(fncAt(static_cast<size_t>(i - 1))->sElementName, names)) {
+    if (matchesAny(fncAt(static_cast<size_t>(i - 1))->sElementName(), names)) {
       lCurrentElement = i;
       return fncAt(static_cast<size_t>(i - 1));
     }
@@ -298,7 +295,7 @@ cElementData* cFileData::fncPreviousNamed(const Names& names) {
   if (std::empty(names)) return fncGetPreviousElementData();
   if (lCurrentElement < 2) return nullptr;
   for (int32_t i = std::min(lCurrentElement - 1, lNumElementData()); i >= 1; --i) {
-    if (matchesAny(fncAt(static_cast<size_t>(i - 1))->sElementName, names)) {
+    if (matchesAny(fncAt(static_cast<size_t>(i - 1))->sElementName(), names)) {
       lCurrentElement = i;
       return fncAt(static_cast<size_t>(i - 1));
     }
@@ -330,7 +327,7 @@ bool cFileData::fncParseElementHierarchy() {
   // Every start tag makes at most one node; end tags make one only when they close nothing.
   size_t startTags = 0;
   for (size_t i = 0; i < static_cast<size_t>(lNumElementData()); ++i) {
-    const std::string_view name = fncAt(i)->sElementName;
+    const std::string_view name = fncAt(i)->sElementName();
     if (name.empty() || name.front() != '/') ++startTags;
   }
   mRoot->subReserveNodes(startTags);
@@ -346,7 +343,7 @@ bool cFileData::fncParseElementHierarchy() {
   for (size_t read = 0; read < count; ++read) {
     cElementData* record = fncAt(read);
     const int32_t i = static_cast<int32_t>(kept) + 1;
-    const std::string_view name = record->sElementName;
+    const std::string_view name = record->sElementName();
     bool keep = true;
     if (!name.empty() && name.front() == '/') {
       const std::string_view bare = name.substr(1);

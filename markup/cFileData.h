@@ -100,15 +100,15 @@ class cFileData {
   // takes that place; 0 (or any other position) appends.
   int32_t fncInsertElementClass(const cElementData& iclsElementData, int32_t ilPosition = 0);
   int32_t fncInsertElementClass(cElementData&& iclsElementData, int32_t ilPosition = 0);
-  // Appends a record made from this document's text, with its attributes (name, value). When
-  // the tokenizer read them from sData by the tag rules (cAttributeScan) starting at
-  // `ilAttributesFrom`, the record reads them again from there when asked instead of keeping a
-  // copy (a tag with many or very long attributes keeps its copy still): its views follow sData,
-  // so sData must not change while they are used. Otherwise the record stores its own copy, as
-  // fncInsertElementClass does.
+  // Appends a record made from this document's text, with its name and its attributes (name,
+  // value). When the name lies in sData just past the tag's "<" and the tokenizer read the
+  // attributes from sData by the tag rules (cAttributeScan) starting at `ilAttributesFrom`, the
+  // record reads them again from there when asked instead of keeping a copy (a tag with many or
+  // very long attributes keeps its copy still): its views follow sData, so sData must not change
+  // while they are used. Otherwise the record stores its own copy, as fncInsertElementClass does.
   static constexpr size_t kNotInText = static_cast<size_t>(-1);
   int32_t fncInsertTokenizedElement(
-      cElementData&& iclsElementData,
+      cElementData&& iclsElementData, std::string_view isName,
       std::span<const std::pair<std::string_view, std::string_view>> aAttributes,
       size_t ilAttributesFrom = kNotInText);
 

@@ -95,7 +95,7 @@ class cScan {
 
   // Hands the element, with its attributes, to the document.
   void subInsertElement() {
-    mFile.fncInsertTokenizedElement(std::move(mElement), mAttributes, mAttributesFrom);
+    mFile.fncInsertTokenizedElement(std::move(mElement), mName, mAttributes, mAttributesFrom);
     mAttributes.clear();
   }
 
@@ -119,6 +119,7 @@ class cScan {
   size_t mToken = 0;
   eState mState = eState::Text;
   cElementData mElement;
+  std::string_view mName;  // the element's name: a piece of the text, or a constant
   bool mbolHasElement = false;
   size_t mAttributesFrom = cFileData::kNotInText;  // where an ordinary tag's attributes begin
   // The attributes of the element under construction, as views into the text (or into
@@ -142,6 +143,7 @@ bool cScan::fncTextState() {
     subInsertElement();
   }
   mElement = cElementData();
+  mName = {};
   mAttributesFrom = cFileData::kNotInText;
   mbolHasElement = true;
   if (run != -1) mElement.lTextBefore = run;
@@ -180,7 +182,7 @@ bool cScan::fncTagOpenState() {
       return true;
     }
     if (fncScanName()) {
-      mElement.sElementName = fncToken();
+      mName = fncToken();
       mToken = mPos;
       mState = eState::Attributes;
       return true;
@@ -228,7 +230,7 @@ bool cScan::fncTagCloseState() {
 }
 
 bool cScan::fncDocTypeState() {
-  mElement.sElementName = "!DOCTYPE";
+  mName = "!DOCTYPE";
   mPos += 8;
   if (!fncSkipBlanks()) return false;
   mToken = mPos;
@@ -278,7 +280,7 @@ bool cScan::fncInstructionState() {
   if (mSize - mPos >= 4 && lowerAt(mPos + 1) == 'x' && lowerAt(mPos + 2) == 'm' &&
       lowerAt(mPos + 3) == 'l') {
     mPos += 4;
-    mElement.sElementName = "?xml";
+    mName = "?xml";
     for (;;) {
       if (!fncSkipBlanks()) return false;
       mToken = mPos;

@@ -32,7 +32,7 @@ int fncHexValue(char c) {
 cElementData* fncAudioFromHere(cSmilPlayer& player, bool takeCurrent) {
   cElementData* media = takeCurrent ? player.fncRetrieveCurrentMedia() : nullptr;
   if (!media) media = player.fncRetrieveNextMedia();
-  while (media && !fncEqualsIgnoringCase(media->sElementName, "audio"))
+  while (media && !fncEqualsIgnoringCase(media->sElementName(), "audio"))
     media = player.fncRetrieveNextMedia();
   return media;
 }
@@ -183,7 +183,7 @@ std::string fncAudioElement(std::string_view path, double begin, double end, std
 std::optional<std::string> fncMetaContent(const cFileData& doc, std::string_view name) {
   for (int32_t n = 1; n <= doc.lNumElementData(); ++n) {
     const cElementData* record = doc.pElementData(n);
-    if (!record || !record->bolStartTag || !fncEqualsIgnoringCase(record->sElementName, "meta"))
+    if (!record || !record->bolStartTag || !fncEqualsIgnoringCase(record->sElementName(), "meta"))
       continue;
     if (fncEqualsIgnoringCase(record->fncAttrContentWOQ("name"), name))
       return std::string(record->fncAttrContentWOQ("content"));

@@ -35,7 +35,7 @@ std::pair<std::string, std::string> fncSplitFragment(std::string_view src) {
 }
 
 bool fncbIsNamed(const cElementData& e, std::string_view name) {
-  return fncEqualsIgnoringCase(e.sElementName, name);
+  return fncEqualsIgnoringCase(e.sElementName(), name);
 }
 
 }  // namespace

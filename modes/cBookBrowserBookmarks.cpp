@@ -28,7 +28,7 @@ std::string fncFileName(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-bool fncbIsAudio(const cElementData& e) { return fncEqualsIgnoringCase(e.sElementName, "audio"); }
+bool fncbIsAudio(const cElementData& e) { return fncEqualsIgnoringCase(e.sElementName(), "audio"); }
 
 }  // namespace
 

@@ -94,7 +94,7 @@ void cBookBrowser::subChangeUnit(std::optional<int32_t> ilStep, std::optional<in
 const cElementData* cBookBrowser::fncCurrentAudio(cSmilPlayer& player) {
   if (!player.clsCurrentElementContainer) return nullptr;
   const cElementData* media = player.fncRetrieveCurrentMedia();
-  return media && fncEqualsIgnoringCase(media->sElementName, "audio") ? media : nullptr;
+  return media && fncEqualsIgnoringCase(media->sElementName(), "audio") ? media : nullptr;
 }
 
 double cBookBrowser::fncTimeCorrection(double idPosition) {

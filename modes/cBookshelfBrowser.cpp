@@ -99,7 +99,7 @@ std::string fncTitleOfBook(cNCCReader& reader) {
     } else {
       for (int32_t n = 1; n <= ncc->lNumElementData(); ++n) {
         const cElementData* record = ncc->pElementData(n);
-        if (record && record->bolStartTag && fncEqualsIgnoringCase(record->sElementName, "a")) {
+        if (record && record->bolStartTag && fncEqualsIgnoringCase(record->sElementName(), "a")) {
           title = std::string(fncTextAfter(*ncc, n));
           std::erase(title, '&');
           break;
@@ -227,7 +227,7 @@ void cBookshelfBrowser::subQuickDiscovery() {
     if (!doc) continue;
     for (int32_t n = 1; n <= doc->lNumElementData(); ++n) {
       const cElementData* record = doc->pElementData(n);
-      if (!record || !record->bolStartTag || !fncEqualsIgnoringCase(record->sElementName, "a"))
+      if (!record || !record->bolStartTag || !fncEqualsIgnoringCase(record->sElementName(), "a"))
         continue;
       const std::string href = fncDecodePercentEscapes(record->fncAttrContentWOQ("href"));
       std::string d, folder, file, fragment;
@@ -257,9 +257,9 @@ void cBookshelfBrowser::subReadSavedList() {
     for (int32_t n = 1; n <= smil->lNumElementData(); ++n) {
       const cElementData* record = smil->pElementData(n);
       if (!record || !record->bolStartTag) continue;
-      if (fncEqualsIgnoringCase(record->sElementName, "par")) {
+      if (fncEqualsIgnoringCase(record->sElementName(), "par")) {
         par = fncFoldCase(record->fncAttrContentWOQ("id"));
-      } else if (fncEqualsIgnoringCase(record->sElementName, "audio") && !par.empty()) {
+      } else if (fncEqualsIgnoringCase(record->sElementName(), "audio") && !par.empty()) {
         const std::string_view id = record->fncAttrContentWOQ("id");
         if (id.size() >= 9 && fncEqualsIgnoringCase(id.substr(0, 9), "booktitle"))
           clips.try_emplace(par, TitleClip{std::string(record->fncAttrContentWOQ("src")),
@@ -271,9 +271,9 @@ void cBookshelfBrowser::subReadSavedList() {
 
   for (int32_t n = 1; n <= content->lNumElementData(); ++n) {
     const cElementData* h1 = content->pElementData(n);
-    if (!h1 || !h1->bolStartTag || !fncEqualsIgnoringCase(h1->sElementName, "h1")) continue;
+    if (!h1 || !h1->bolStartTag || !fncEqualsIgnoringCase(h1->sElementName(), "h1")) continue;
     const cElementData* a = content->pElementData(n + 1);
-    if (!a || !a->bolStartTag || !fncEqualsIgnoringCase(a->sElementName, "a")) continue;
+    if (!a || !a->bolStartTag || !fncEqualsIgnoringCase(a->sElementName(), "a")) continue;
     BookshelfEntry entry;
     entry.sFolder = pages::fncDecodeFolderLink(a->fncAttrContentWOQ("href"));
     if (entry.sFolder.empty() || entry.sFolder.front() != '/') continue;
@@ -698,7 +698,7 @@ void cBookshelfBrowser::clsNCCReader_evAutomaticMovement() {
   player.subCopyMeTo(probe);
   const cElementContainer* par = player.clsCurrentPar;
   cElementData* next = probe.fncRetrieveNextMedia();
-  while (next && !fncEqualsIgnoringCase(next->sElementName, "audio") && probe.clsCurrentPar == par)
+  while (next && !fncEqualsIgnoringCase(next->sElementName(), "audio") && probe.clsCurrentPar == par)
     next = probe.fncRetrieveNextMedia();
   if (next && par && probe.clsCurrentPar == par) mListReader->fncNavigate(1, 1, {"audio"});
 

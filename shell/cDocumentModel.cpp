@@ -54,22 +54,22 @@ void cDocumentModel::subLoad(const std::string& path) {
     const cElementData& e = *document->pElementData(i);
     mvParent[size_t(i)] = open.empty() ? 0 : open.back();
     mvEnd[size_t(i)] = i;
-    if (e.sElementName.empty() || e.sElementName[0] == '!' || e.sElementName[0] == '?') continue;
+    if (e.sElementName().empty() || e.sElementName()[0] == '!' || e.sElementName()[0] == '?') continue;
     if (e.bolStartTag) {
-      if (fncEqualsIgnoringCase(e.sElementName, "a") && !e.fncAttrContentWOQ("href").empty())
+      if (fncEqualsIgnoringCase(e.sElementName(), "a") && !e.fncAttrContentWOQ("href").empty())
         mvLinks.push_back(i);
       // A paragraph or list item ends where the next one of its kind begins.
-      if (!open.empty() && fncbClosedBySibling(e.sElementName) &&
-          fncEqualsIgnoringCase(document->pElementData(open.back())->sElementName, e.sElementName)) {
+      if (!open.empty() && fncbClosedBySibling(e.sElementName()) &&
+          fncEqualsIgnoringCase(document->pElementData(open.back())->sElementName(), e.sElementName())) {
         mvEnd[size_t(open.back())] = i - 1;
         open.pop_back();
         mvParent[size_t(i)] = open.empty() ? 0 : open.back();
       }
-      if (!e.bolEndTag && !fncbVoidElement(e.sElementName)) open.push_back(i);
+      if (!e.bolEndTag && !fncbVoidElement(e.sElementName())) open.push_back(i);
     } else if (e.bolEndTag) {
-      const std::string_view name = std::string_view(e.sElementName).substr(1);
+      const std::string_view name = std::string_view(e.sElementName()).substr(1);
       for (size_t k = open.size(); k-- > 0;) {
-        if (!fncEqualsIgnoringCase(document->pElementData(open[k])->sElementName, name)) continue;
+        if (!fncEqualsIgnoringCase(document->pElementData(open[k])->sElementName(), name)) continue;
         for (size_t j = k; j < open.size(); ++j) mvEnd[size_t(open[j])] = i;
         open.resize(k);
         break;

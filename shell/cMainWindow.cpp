@@ -246,7 +246,7 @@ void cMainWindow::subShowStartPicture(bool ibolShown) {
 // --- the reader's events -------------------------------------------------------------------------
 
 void cMainWindow::clsNccReader_evNewMedia(cNCCReader& reader, const cElementData& iclsElement) {
-  if (!fncEqualsIgnoringCase(iclsElement.sElementName, "text")) return;
+  if (!fncEqualsIgnoringCase(iclsElement.sElementName(), "text")) return;
   const std::string src(iclsElement.fncAttrContentWOQ("src"));
   const auto hash = src.find('#');
   const std::string file = fncDecodePercentEscapes(src.substr(0, hash));

@@ -36,7 +36,7 @@ std::string marker(bool end, size_t element) {
 }
 
 bool isNamed(const cElementData& record, std::string_view name) {
-  return fncEqualsIgnoringCase(record.sElementName, name);
+  return fncEqualsIgnoringCase(record.sElementName(), name);
 }
 
 bool isVoid(const cElementData& record) {
@@ -82,7 +82,7 @@ cMarkedHtml cMarkedHtml::fncMark(std::string_view isHtml, std::string_view isSty
   std::vector<int32_t> open;
   for (int32_t i = 1; i <= count; ++i) {
     const cElementData& record = *doc.pElementData(i);
-    const std::string_view name = record.sElementName;
+    const std::string_view name = record.sElementName();
     if (record.bolStartTag && !name.empty() && name[0] != '!' && name[0] != '?') {
       if (closesItsOwnKind(record) && !open.empty() &&
           isNamed(*doc.pElementData(open.back()), name)) {

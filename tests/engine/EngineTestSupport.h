@@ -271,7 +271,7 @@ class cReaderRecorder final : public iNCCReaderListener, public iNCCReaderOwner 
   void evTocPositionChanged(int32_t n) override { toc.push_back(n); }
   void evAutomaticMovement() override { ++automatic; }
   void evNewMedia(const cElementData& e) override {
-    media.push_back(e.sElementName + ":" + std::string(e.fncAttrContentWOQ("id")));
+    media.push_back(std::string(e.sElementName()) + ":" + std::string(e.fncAttrContentWOQ("id")));
   }
   void evNewPar() override { ++newPars; }
   void evEOS() override { ++eos; }

@@ -14,7 +14,7 @@ class cSmilRecorder final : public iSmilPlayerListener {
     errors.push_back(std::to_string(mPlayer.lErrorNumber) + " " + mPlayer.sErrorLocation);
   }
   void evNewMedia(const cElementData& e) override {
-    announced.push_back(e.sElementName + ":" + std::string(e.fncAttrContentWOQ("id")));
+    announced.push_back(std::string(e.sElementName()) + ":" + std::string(e.fncAttrContentWOQ("id")));
   }
   void evNewPar() override { ++newPars; }
   std::vector<std::string> errors;

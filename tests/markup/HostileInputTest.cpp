@@ -70,7 +70,7 @@ TEST(HostileInput, FiveMegabytesOfLessThanSigns) {
   // Every second "<" starts a record without a name; the one after it is text.
   EXPECT_EQ(file->lNumElementData(), static_cast<int32_t>(text.size() / 2));
   EXPECT_EQ(file->lNumTextData(), static_cast<int32_t>(text.size() / 2));
-  EXPECT_EQ(file->pElementData(1)->sElementName, "");
+  EXPECT_EQ(file->pElementData(1)->sElementName(), "");
   EXPECT_EQ(file->fncTextDataContent(1), "<");
 }
 

@@ -26,7 +26,7 @@ std::unique_ptr<cFileData> fncTokenizeAndBuild(std::string_view text) {
 std::vector<std::string> fncElementNames(const cFileData& file) {
   std::vector<std::string> names;
   for (int32_t i = 1; i <= file.lNumElementData(); ++i)
-    names.emplace_back(file.pElementData(i)->sElementName);
+    names.emplace_back(file.pElementData(i)->sElementName());
   return names;
 }
 

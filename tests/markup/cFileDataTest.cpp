@@ -47,30 +47,30 @@ TEST(ElementData, QuotesAreDroppedEachOnItsOwn) {
 
 TEST(ElementData, CopiesAreIndependent) {
   cElementData e;
-  e.sElementName = "par";
+  e.subSetElementName("par");
   e.fncInsertAttribute("id", "'a'");
   cElementData copy = e;
   copy.fncInsertAttribute("id2", "'b'");
   e = copy;
-  copy.sElementName = "seq";
-  EXPECT_EQ(e.sElementName, "par");
+  copy.subSetElementName("seq");
+  EXPECT_EQ(e.sElementName(), "par");
   EXPECT_EQ(e.lNumberOfAttributes(), 2);
   EXPECT_EQ(e.fncAttrContentWOQ("id2"), "b");
 }
 
 TEST(ElementData, NamesLongAndShortCopyAndMoveWithoutSharing) {
   cElementData e;
-  e.sElementName = "blockquote";
+  e.subSetElementName("blockquote");
   cElementData copy = e;
-  e.sElementName = "p";
-  EXPECT_EQ(copy.sElementName, "blockquote");
+  e.subSetElementName("p");
+  EXPECT_EQ(copy.sElementName(), "blockquote");
   cElementData moved = std::move(copy);
-  EXPECT_EQ(moved.sElementName, "blockquote");
-  moved.sElementName = std::string_view(moved.sElementName).substr(5);  // a piece of itself
-  EXPECT_EQ(moved.sElementName, "quote");
-  EXPECT_EQ(e.sElementName.size(), 1u);
-  e.sElementName = "";
-  EXPECT_TRUE(e.sElementName.empty());
+  EXPECT_EQ(moved.sElementName(), "blockquote");
+  moved.subSetElementName(moved.sElementName().substr(5));  // a piece of itself
+  EXPECT_EQ(moved.sElementName(), "quote");
+  EXPECT_EQ(e.sElementName().size(), 1u);
+  e.subSetElementName("");
+  EXPECT_TRUE(e.sElementName().empty());
 }
 
 TEST(ElementData, ATokenizedRecordGivesEveryPairAsWrittenAndItsCopyOutlivesTheDocument) {
@@ -99,6 +99,39 @@ TEST(ElementData, ATokenizedRecordGivesEveryPairAsWrittenAndItsCopyOutlivesTheDo
   EXPECT_EQ(copy.fncInsertAttribute("more", "1"), 5);
 }
 
+// A tokenized record reads its name from the text where it lies there as written, and keeps a
+// copy where it does not ("<?XML" is named "?xml") or where it is too long to point at; either
+// way the name survives copies, new names and new attributes, and outlives the document.
+TEST(ElementData, ATokenizedRecordsNameComesFromTheTextOrFromItsOwnCopy) {
+  const std::string longName(300, 'n');
+  auto file = fncTokenize("<?XML version='1.0'?><!DOCTYPE html><!-- note --><" + longName +
+                          " a='1'></" + longName + "><Par id='p'></Par>");
+  std::vector<std::string> names;
+  for (int32_t i = 1; i <= file->lNumElementData(); ++i)
+    names.emplace_back(file->pElementData(i)->sElementName());
+  EXPECT_EQ(names, (Names{"?xml", "!DOCTYPE", "", longName, "/" + longName, "Par", "/Par"}));
+  EXPECT_EQ(file->pElementData(1)->fncAttrContentWOQ("version"), "1.0");
+  EXPECT_EQ(file->pElementData(4)->fncAttrContentWOQ("a"), "1");
+
+  cElementData* par = file->pElementData(6);
+  const cElementData copy = *par;
+  par->fncInsertAttribute("more", "2");  // the record now keeps a copy of everything
+  EXPECT_EQ(par->sElementName(), "Par");
+  EXPECT_EQ(par->fncAttrContentWOQ("id"), "p");
+  par->subSetElementName("seq");
+  EXPECT_EQ(par->fncAttrContentWOQ("more"), "2");
+  par->subSetAttributes({});
+  EXPECT_EQ(par->sElementName(), "seq");
+  EXPECT_EQ(par->lNumberOfAttributes(), 0);
+  cElementData end = *file->pElementData(7);
+  file.reset();
+  EXPECT_EQ(copy.sElementName(), "Par");
+  EXPECT_EQ(copy.fncAttrContentWOQ("id"), "p");
+  EXPECT_EQ(end.sElementName(), "/Par");
+  end.fncInsertAttribute("x", "1");
+  EXPECT_EQ(end.sElementName(), "/Par");
+}
+
 TEST(FileData, ElementLookupsByNumberKeepTheCursorWhenOutOfRange) {
   auto file = fncTokenize("<smil><body><par id='1'></par></body></smil>");
   ASSERT_EQ(file->lNumElementData(), 6);
@@ -107,7 +140,7 @@ TEST(FileData, ElementLookupsByNumberKeepTheCursorWhenOutOfRange) {
   EXPECT_EQ(file->fncGetElementData(7), nullptr);
   EXPECT_EQ(file->fncGetElementData(0), nullptr);
   EXPECT_EQ(file->lCurrentElement, 3);
-  EXPECT_EQ(file->fncGetElementData("BODY")->sElementName, "body");
+  EXPECT_EQ(file->fncGetElementData("BODY")->sElementName(), "body");
   EXPECT_EQ(file->lCurrentElement, 2);
   EXPECT_EQ(file->fncGetElementData("audio"), nullptr);
   EXPECT_EQ(file->lCurrentElement, 7);  // one past the end
@@ -128,24 +161,24 @@ TEST(FileData, NextAndPreviousByNameSkipOtherRecords) {
   EXPECT_EQ(file->fncGetNextElementData({"par"}), nullptr);
   EXPECT_EQ(file->lCurrentElement, atC);
   EXPECT_EQ(file->fncGetNextElementData({"text", "audio"}), nullptr);
-  EXPECT_EQ(file->fncGetNextElementData()->sElementName, "/seq");
+  EXPECT_EQ(file->fncGetNextElementData()->sElementName(), "/seq");
   EXPECT_EQ(file->fncGetNextElementData(), nullptr);  // at the last record
 
-  EXPECT_EQ(file->fncGetPreviousElementData({"text", "audio"})->sElementName, "audio");
-  EXPECT_EQ(file->fncGetPreviousElementData({"text", "audio"})->sElementName, "text");
-  EXPECT_EQ(file->fncGetPreviousElementData()->sElementName, "par");
-  EXPECT_EQ(file->fncGetPreviousElementData()->sElementName, "seq");
+  EXPECT_EQ(file->fncGetPreviousElementData({"text", "audio"})->sElementName(), "audio");
+  EXPECT_EQ(file->fncGetPreviousElementData({"text", "audio"})->sElementName(), "text");
+  EXPECT_EQ(file->fncGetPreviousElementData()->sElementName(), "par");
+  EXPECT_EQ(file->fncGetPreviousElementData()->sElementName(), "seq");
   EXPECT_EQ(file->lCurrentElement, 1);
   EXPECT_EQ(file->fncGetPreviousElementData(), nullptr);
   // After a failed search by name the cursor is one past the end; stepping back finds the last.
   file->fncGetElementData("nothing");
-  EXPECT_EQ(file->fncGetPreviousElementData()->sElementName, "/seq");
+  EXPECT_EQ(file->fncGetPreviousElementData()->sElementName(), "/seq");
 }
 
 TEST(FileData, RecordsCanBeInsertedAtAPlaceAndRemoved) {
   auto file = fncTokenize("<a></a><b></b>");
   cElementData extra;
-  extra.sElementName = "x";
+  extra.subSetElementName("x");
   extra.fncInsertAttribute("k", "v");
   EXPECT_EQ(file->fncInsertElementClass(extra, 2), 2);
   EXPECT_EQ(fncElementNames(*file), (Names{"a", "x", "/a", "b", "/b"}));
@@ -157,7 +190,7 @@ TEST(FileData, RecordsCanBeInsertedAtAPlaceAndRemoved) {
   file->fncRemoveElement(0);
   file->fncRemoveElement(42);
   EXPECT_EQ(fncElementNames(*file), (Names{"a", "/a", "b", "/b", "x", "x"}));
-  EXPECT_EQ(kept->sElementName, "x");  // a removed record stays valid
+  EXPECT_EQ(kept->sElementName(), "x");  // a removed record stays valid
 }
 
 TEST(FileData, RecordsAndRunsKeepTheirPlacesWhileManyMoreAreAdded) {
@@ -165,7 +198,7 @@ TEST(FileData, RecordsAndRunsKeepTheirPlacesWhileManyMoreAreAdded) {
   cElementData* first = file->pElementData(1);
   cTextData* run = file->pTextData(1);
   cElementData extra;
-  extra.sElementName = "x";
+  extra.subSetElementName("x");
   for (int i = 0; i < 3000; ++i) file->fncInsertElementClass(extra);
   for (int i = 0; i < 3000; ++i) file->fncInsertTextData(100 + 2 * i, 101 + 2 * i);
   EXPECT_EQ(file->lNumElementData(), 3002);
@@ -173,7 +206,7 @@ TEST(FileData, RecordsAndRunsKeepTheirPlacesWhileManyMoreAreAdded) {
   EXPECT_EQ(first->fncAttrContentWOQ("id"), "first");
   EXPECT_EQ(file->pTextData(1), run);
   EXPECT_EQ(file->fncTextDataContent(1), "text");
-  EXPECT_EQ(file->pElementData(3002)->sElementName, "x");
+  EXPECT_EQ(file->pElementData(3002)->sElementName(), "x");
   EXPECT_EQ(file->pTextData(3001)->lTxtStartPos, 100 + 2 * 2999);
 }
 
@@ -273,8 +306,8 @@ TEST(DocumentTree, ASeqInsideAParIsKeptAndASeqInsideASeqIsFlattened) {
   }
   EXPECT_EQ(ids, (Names{"p1", "p2", "p3", "p4"}));
   ASSERT_NE(outer->lEndTagNumber, -1);
-  EXPECT_EQ(file->pElementData(outer->lEndTagNumber)->sElementName, "/seq");
-  EXPECT_EQ(file->pElementData(outer->lEndTagNumber + 1)->sElementName, "/body");
+  EXPECT_EQ(file->pElementData(outer->lEndTagNumber)->sElementName(), "/seq");
+  EXPECT_EQ(file->pElementData(outer->lEndTagNumber + 1)->sElementName(), "/body");
 
   // The seq inside the first par stays, with its audio leaves.
   cElementContainer* p1 = outer->pElementContainer(1);
@@ -284,14 +317,14 @@ TEST(DocumentTree, ASeqInsideAParIsKeptAndASeqInsideASeqIsFlattened) {
   // Exactly the two records of the flattened seq left the list, and indexes stayed right.
   int seqs = 0;
   for (int32_t i = 1; i <= file->lNumElementData(); ++i)
-    if (file->pElementData(i)->sElementName == "seq") ++seqs;
+    if (file->pElementData(i)->sElementName() == "seq") ++seqs;
   EXPECT_EQ(seqs, 2);
   std::vector<cElementContainer*> all;
   root->fncRetrieveElementContainers(all);
   for (const cElementContainer* node : all) {
     const cElementData* start = file->pElementData(node->lStartTagNumber);
     ASSERT_NE(start, nullptr);
-    EXPECT_EQ(start->sElementName, node->sName());
+    EXPECT_EQ(start->sElementName(), node->sName());
   }
 }
 

@@ -172,7 +172,7 @@ TEST(FileParser, XmlDeclarationPseudoAttributes) {
   // A blank before "=" ends the loop at that name: no end position, the rest is text.
   file = fncTokenize("<?xml version ='1.0'?><smil>");
   decl = file->pElementData(1);
-  EXPECT_EQ(decl->sElementName, "?xml");
+  EXPECT_EQ(decl->sElementName(), "?xml");
   EXPECT_EQ(decl->lNumberOfAttributes(), 0);
   EXPECT_EQ(decl->lElmEndPos, -1);
   EXPECT_EQ(fncTextRuns(*file), (Names{"version ='1.0'?>"}));
@@ -189,7 +189,7 @@ TEST(FileParser, OtherProcessingInstructionsBecomeText) {
   EXPECT_EQ(fncTextRuns(*file), (Names{"?php echo 1; ?>", "x"}));
   // A style-sheet instruction begins with "?xml" and is read as a declaration.
   file = fncTokenize("<?xml-stylesheet href='a.css'?><p>");
-  EXPECT_EQ(file->pElementData(1)->sElementName, "?xml");
+  EXPECT_EQ(file->pElementData(1)->sElementName(), "?xml");
 }
 
 TEST(FileParser, ALessThanSignFollowedByABlankIsNoTag) {
@@ -259,12 +259,12 @@ TEST(FileParser, NamesAreWholeCharactersOfAnyScript) {
       "<título clé=\"été\" 章=\"一\">Ça</título><a×b c=\"d\">");
   ASSERT_GE(file->lNumElementData(), 3);
   const cElementData* title = file->pElementData(1);
-  EXPECT_EQ(title->sElementName, "título");
+  EXPECT_EQ(title->sElementName(), "título");
   EXPECT_EQ(title->fncAttrContentWOQ("CLÉ"), "été");
   EXPECT_EQ(title->fncAttrContentWOQ("章"), "一");
-  EXPECT_EQ(file->pElementData(2)->sElementName, "/título");
+  EXPECT_EQ(file->pElementData(2)->sElementName(), "/título");
   // The multiplication sign is no letter: the name ends before it.
-  EXPECT_EQ(file->pElementData(3)->sElementName, "a");
+  EXPECT_EQ(file->pElementData(3)->sElementName(), "a");
   EXPECT_EQ(file->fncTextDataContent(1), "Ça");
 }
 

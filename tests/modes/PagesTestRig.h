@@ -58,7 +58,7 @@ class cRecordingWindow final : public iMainWindow {
   bool fncbMinimised() const override { return false; }
   void subRestore() override {}
   void clsNccReader_evNewMedia(cNCCReader&, const cElementData& e) override {
-    media.push_back(e.sElementName + ":" + std::string(e.fncAttrContentWOQ("src")));
+    media.push_back(std::string(e.sElementName()) + ":" + std::string(e.fncAttrContentWOQ("src")));
   }
   void clsNccReader_evNewPar(cNCCReader&) override {}
   void clsNccReader_evTocPositionChanged(cNCCReader&, int32_t n) override { positions.push_back(n); }
