@@ -1,7 +1,6 @@
 #include "markup/cElementContainer.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -62,21 +61,22 @@ class cElementContainer::cStore {
   // The number of name `isName`, added to the table when new. Views of a name stay valid as long
   // as the store: names are never moved once written.
   uint32_t fncNameNumber(std::string_view isName) {
-    if (mNameIndex.empty()) {
+    if (!mNameIndex) {
       for (size_t i = 0; i < mNames.size(); ++i)
         if (mNames[i] == isName) return static_cast<uint32_t>(i);
-    } else if (const auto found = mNameIndex.find(isName); found != mNameIndex.end()) {
+    } else if (const auto found = mNameIndex->find(isName); found != mNameIndex->end()) {
       return found->second;
     }
     char* at = fncNameRoom(isName.size());
     if (!isName.empty()) std::memcpy(at, isName.data(), isName.size());
     const auto number = static_cast<uint32_t>(mNames.size());
     mNames.emplace_back(at, isName.size());
-    if (!mNameIndex.empty()) {
-      mNameIndex.emplace(mNames.back(), number);
+    if (mNameIndex) {
+      mNameIndex->emplace(mNames.back(), number);
     } else if (mNames.size() > kNamesWithoutIndex) {
       // The tags of a document repeat a few dozen names; only a hostile one has many more.
-      for (size_t i = 0; i < mNames.size(); ++i) mNameIndex.emplace(mNames[i], static_cast<uint32_t>(i));
+      mNameIndex = std::make_unique<std::unordered_map<std::string_view, uint32_t>>();
+      for (size_t i = 0; i < mNames.size(); ++i) mNameIndex->emplace(mNames[i], static_cast<uint32_t>(i));
     }
     return number;
   }
@@ -104,7 +104,7 @@ class cElementContainer::cStore {
       for (size_t i = 0; i < block.used; ++i) pack(block.nodes[i]);
     packed.shrink_to_fit();
     mWords = std::move(packed);
-    mFree.fill(0);
+    std::vector<uint32_t>().swap(mFree);
     mFreeWords = 0;
   }
 
@@ -162,7 +162,7 @@ class cElementContainer::cStore {
 
   // A block of `ilWords` words, as the place of its first.
   uint32_t fncBlockOf(size_t ilWords) {
-    if (ilWords < mFree.size()) {
+    if (ilWords < mFree.size()) {  // no list has been freed since the tree was packed
       if (const uint32_t at = mFree[ilWords]) {
         mFree[ilWords] = mWords[at];
         mFreeWords -= ilWords;
@@ -176,7 +176,8 @@ class cElementContainer::cStore {
   // Gives a block back for the next lists of its size (a large one waits for subTrim).
   void subFreeBlock(uint32_t at, size_t ilWords) {
     mFreeWords += ilWords;
-    if (ilWords >= mFree.size()) return;
+    if (ilWords >= kFreeSizes) return;
+    if (mFree.empty()) mFree.resize(kFreeSizes);
     mWords[at] = mFree[ilWords];
     mFree[ilWords] = at;
   }
@@ -227,7 +228,9 @@ class cElementContainer::cStore {
   size_t mFirstBlockSize = 0;
   size_t mMade = 0;
   std::vector<uint32_t> mWords;
-  std::array<uint32_t, 64> mFree{};  // per size, a list threaded through the free blocks
+  // Per size, a list threaded through the free blocks; kept only while a tree is being built.
+  static constexpr size_t kFreeSizes = 64;
+  std::vector<uint32_t> mFree;
   size_t mFreeWords = 0;
   std::vector<uint32_t> mLaterBlocks;  // the blocks after the first, in the order of their address
 
@@ -254,7 +257,7 @@ class cElementContainer::cStore {
   std::vector<std::unique_ptr<char[]>> mNameChunks;
   char* mNameRoom = nullptr;
   size_t mNameRoomLeft = 0;
-  std::unordered_map<std::string_view, uint32_t> mNameIndex;  // made once there are many names
+  std::unique_ptr<std::unordered_map<std::string_view, uint32_t>> mNameIndex;  // with many names
 };
 
 cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData) {

@@ -8,8 +8,9 @@
 // that a cost that grows with the position shows. Memory is the resident size after every SMIL
 // file has been expanded (BM_ExpandWholeBook): book_mb is the heap the loaded and expanded book
 // takes (reader, file set, every document and tree), load_mb the part taken before any SMIL file
-// is expanded, rss_mb and peak_mb the process's resident and peak size. The book is written by a child process before main, so that the maker's memory
-// is not counted.
+// is expanded (the NCC and the reader's points), par_bytes what expanding costs per par
+// ((book_mb - load_mb) / pars), rss_mb and peak_mb the process's resident and peak size. The
+// book is written by a child process before main, so that the maker's memory is not counted.
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -230,11 +231,14 @@ void BM_ExpandWholeBook(benchmark::State& state) {
     ::malloc_trim(0);
     const double before = fncHeapMegabytes();
     cLoadedReader loaded;
-    state.counters["load_mb"] = fncHeapMegabytes() - before;
+    const double load = fncHeapMegabytes() - before;
+    state.counters["load_mb"] = load;
     cSmilPlayer& smil = loaded.reader.clsSmilPlayer();
     for (int32_t n = 1; n <= smil.lParListCount(); ++n) smil.fncGotoParByNumber(n);
     state.counters["pars"] = smil.lParListCount();
-    state.counters["book_mb"] = fncHeapMegabytes() - before;
+    const double book = fncHeapMegabytes() - before;
+    state.counters["book_mb"] = book;
+    state.counters["par_bytes"] = (book - load) * 1024.0 * 1024.0 / smil.lParListCount();
     state.counters["rss_mb"] = fncMegabytes("VmRSS:");
     state.counters["peak_mb"] = fncMegabytes("VmHWM:");
   }
