@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <functional>
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <unordered_map>
@@ -50,10 +50,8 @@ class cElementContainer::cStore {
   cStore(const cStore&) = delete;
   cStore& operator=(const cStore&) = delete;
   ~cStore() {
-    for (const cBlock& block : mBlocks) {
+    for (const cBlock& block : mBlocks)
       for (size_t i = 0; i < block.used; ++i) std::destroy_at(block.nodes + i);
-      mAllocator.deallocate(block.nodes, block.size);
-    }
   }
 
   cFileData* clsFileData() const { return mFileData; }
@@ -120,41 +118,41 @@ class cElementContainer::cStore {
   std::pair<cElementContainer*, uint32_t> fncMake(std::string_view isName, uint32_t ilParent) {
     const uint32_t name = fncNameNumber(isName);
     if (mBlocks.empty() || mBlocks.back().used == mBlocks.back().size) {
-      mBlocks.push_back({mAllocator.allocate(mNextBlockSize), mNextBlockSize, 0});
+      auto memory = std::make_unique_for_overwrite<std::byte[]>(kHeadBytes +
+                                                                mNextBlockSize * sizeof(cElementContainer));
+      ::new (static_cast<void*>(memory.get())) cBlockHead{this, static_cast<uint32_t>(mMade + 1)};
+      auto* nodes = reinterpret_cast<cElementContainer*>(memory.get() + kHeadBytes);
+      mBlocks.push_back({std::move(memory), nodes, mNextBlockSize, 0});
       if (mBlocks.size() == 1) {
-        mFirstBlock = mBlocks[0].nodes;
+        mFirstBlock = nodes;
         mFirstBlockSize = mNextBlockSize;
-      } else {
-        const auto later = static_cast<uint32_t>(mBlocks.size() - 1);
-        mLaterBlocks.insert(std::upper_bound(mLaterBlocks.begin(), mLaterBlocks.end(), later,
-                                             [&](uint32_t a, uint32_t b) {
-                                               return std::less<>()(mBlocks[a].nodes, mBlocks[b].nodes);
-                                             }),
-                            later);
       }
       mNextBlockSize = kBlockSize;
     }
     cBlock& block = mBlocks.back();
     cElementContainer* node = ::new (static_cast<void*>(block.nodes + block.used))
-        cElementContainer(*this, name, ilParent);
+        cElementContainer(name, ilParent, static_cast<uint32_t>(block.used));
     ++block.used;
     return {node, static_cast<uint32_t>(++mMade)};
   }
 
+  // What starts each block of nodes: the store, and the number of the block's first node.
+  struct cBlockHead {
+    cStore* store;
+    uint32_t first;
+  };
+  static constexpr size_t kHeadBytes = 16;
+  static_assert(sizeof(cBlockHead) <= kHeadBytes && alignof(cElementContainer) <= kHeadBytes);
+  // The head of the block of a node that is not the root.
+  static const cBlockHead& fncHead(const cElementContainer& node) {
+    const cElementContainer* first = &node - node.mNameAndPlace[1];
+    return *std::launder(
+        reinterpret_cast<const cBlockHead*>(reinterpret_cast<const std::byte*>(first) - kHeadBytes));
+  }
   // The number of a node of this store, from where it lies.
-  uint32_t fncNumberOf(const cElementContainer* node) const {
-    if (node == mRoot) return 0;
-    const std::less<> before;
-    if (!before(node, mFirstBlock) && before(node, mFirstBlock + mFirstBlockSize))
-      return static_cast<uint32_t>(node - mFirstBlock) + 1;
-    // The last block that starts at or before the node holds it.
-    const auto after = std::upper_bound(mLaterBlocks.begin(), mLaterBlocks.end(), node,
-                                        [&](const cElementContainer* n, uint32_t block) {
-                                          return before(n, mBlocks[block].nodes);
-                                        });
-    const uint32_t block = *(after - 1);
-    return static_cast<uint32_t>(mFirstBlockSize + (block - 1) * kBlockSize +
-                                 static_cast<size_t>(node - mBlocks[block].nodes) + 1);
+  static uint32_t fncNumberOf(const cElementContainer& node) {
+    if (node.mParent == kNoParent) return 0;
+    return fncHead(node).first + node.mNameAndPlace[1];
   }
 
   uint32_t& fncWord(uint32_t at) { return mWords[at]; }
@@ -213,6 +211,7 @@ class cElementContainer::cStore {
 
  private:
   struct cBlock {
+    std::unique_ptr<std::byte[]> memory;  // a cBlockHead, then room for `size` nodes
     cElementContainer* nodes;
     size_t size;
     size_t used;
@@ -221,7 +220,6 @@ class cElementContainer::cStore {
 
   cFileData* mFileData;
   cElementContainer* mRoot;
-  std::allocator<cElementContainer> mAllocator;
   std::vector<cBlock> mBlocks;
   size_t mNextBlockSize;
   cElementContainer* mFirstBlock = nullptr;  // most trees have all their nodes here
@@ -232,7 +230,6 @@ class cElementContainer::cStore {
   static constexpr size_t kFreeSizes = 64;
   std::vector<uint32_t> mFree;
   size_t mFreeWords = 0;
-  std::vector<uint32_t> mLaterBlocks;  // the blocks after the first, in the order of their address
 
   // Names live in chunks that never move; the table holds a view of each.
   static constexpr size_t kNameChunk = 128;
@@ -262,31 +259,44 @@ class cElementContainer::cStore {
 
 cElementContainer::cElementContainer(std::string isName, cFileData* iclsFileData) {
   auto store = std::make_unique<cStore>(iclsFileData, this);
-  mName = store->fncNameNumber(isName);
-  mStore = store.release();
+  store->fncNameNumber(isName);  // the first name is the root's
+  cStore* owned = store.release();
+  static_assert(sizeof mNameAndPlace == sizeof owned);
+  std::memcpy(mNameAndPlace, &owned, sizeof owned);
 }
 
-cElementContainer::cElementContainer(cStore& iclsStore, uint32_t ilName, uint32_t ilParent)
-    : mName(ilName), mStore(&iclsStore), mParent(ilParent) {}
-
-std::string_view cElementContainer::sName() const { return mStore->fncName(mName); }
+cElementContainer::cElementContainer(uint32_t ilName, uint32_t ilParent, uint32_t ilPlace)
+    : mParent(ilParent), mNameAndPlace{ilName, ilPlace} {}
 
 cElementContainer::~cElementContainer() {
-  if (mParent == kNoParent) std::unique_ptr<cStore> release(mStore);
+  if (mParent == kNoParent) std::unique_ptr<cStore> release(&fncStore());
+}
+
+cElementContainer::cStore& cElementContainer::fncStore() const {
+  if (mParent == kNoParent) {
+    cStore* owned = nullptr;
+    std::memcpy(&owned, mNameAndPlace, sizeof owned);
+    return *owned;
+  }
+  return *cStore::fncHead(*this).store;
+}
+
+std::string_view cElementContainer::sName() const {
+  return fncStore().fncName(mParent == kNoParent ? 0 : mNameAndPlace[0]);
 }
 
 cFileData* cElementContainer::clsFileData() const {
-  return mParent == kNoParent ? mStore->clsFileData() : nullptr;
+  return mParent == kNoParent ? fncStore().clsFileData() : nullptr;
 }
 
-cFileData* cElementContainer::fncTreeFileData() const { return mStore->clsFileData(); }
+cFileData* cElementContainer::fncTreeFileData() const { return fncStore().clsFileData(); }
 
 cElementContainer* cElementContainer::oParent() const {
-  return mParent == kNoParent ? nullptr : mStore->fncNode(mParent);
+  return mParent == kNoParent ? nullptr : fncStore().fncNode(mParent);
 }
 
 int32_t cElementContainer::fncListCount(bool bolChildren) const {
-  return static_cast<int32_t>(mStore->fncWord(mLists + (bolChildren ? kChildCount : kTextCount)));
+  return static_cast<int32_t>(fncStore().fncWord(mLists + (bolChildren ? kChildCount : kTextCount)));
 }
 
 int32_t cElementContainer::lCurrentTextData() const {
@@ -295,16 +305,16 @@ int32_t cElementContainer::lCurrentTextData() const {
 }
 
 cElementContainer* cElementContainer::fncChild(int32_t n) const {
-  const cStore& store = *mStore;
+  const cStore& store = fncStore();
   return store.fncNode(store.fncWord(mLists + kListsStart + static_cast<uint32_t>(n - 1)));
 }
 
-uint32_t cElementContainer::fncNumber() const { return mStore->fncNumberOf(this); }
+uint32_t cElementContainer::fncNumber() const { return cStore::fncNumberOf(*this); }
 
 int32_t cElementContainer::fncPosition() const {
   if (mParent == kNoParent) return 0;
   // A parent's children were made in order, so their numbers ascend.
-  const cStore& store = *mStore;
+  const cStore& store = fncStore();
   const uint32_t lists = store.fncNode(mParent)->mLists;
   const uint32_t number = fncNumber();
   uint32_t low = 0, high = store.fncWord(lists + kChildCount);
@@ -330,7 +340,7 @@ std::string cElementContainer::sLevel() const {
 
 cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
   if (mParent == kNoParent || ilPosition < 1) return nullptr;
-  const cStore& store = *mStore;
+  const cStore& store = fncStore();
   const uint32_t lists = store.fncNode(mParent)->mLists;  // the parent has children: this one
   if (ilPosition > static_cast<int32_t>(store.fncWord(lists + kChildCount))) return nullptr;
   return store.fncNode(store.fncWord(lists + kListsStart + static_cast<uint32_t>(ilPosition - 1)));
@@ -339,7 +349,7 @@ cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
 cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(fncPosition() + 1); }
 
 cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer* top) const {
-  const cStore& store = *mStore;
+  const cStore& store = fncStore();
   if (mLists && store.fncWord(mLists + kChildCount) > 0)
     return store.fncNode(store.fncWord(mLists + kListsStart));
   for (const cElementContainer* node = this; node != top && node->mParent != kNoParent;) {
@@ -363,24 +373,24 @@ cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
 int32_t cElementContainer::pTextData(int32_t n) const {
   if (n < 1 || n > lTextsOwned()) return 0;
   return static_cast<int32_t>(
-      mStore->fncWord(mLists + kListsStart +
-                      static_cast<uint32_t>(fncRoom(mStore->fncWord(mLists + kChildCount),
+      fncStore().fncWord(mLists + kListsStart +
+                      static_cast<uint32_t>(fncRoom(fncStore().fncWord(mLists + kChildCount),
                                                     kSmallestChildRoom)) +
                       static_cast<uint32_t>(n - 1)));
 }
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,
                                                   int32_t ilElementNumber) {
-  cStore& store = *mStore;
+  cStore& store = fncStore();
   const auto [child, number] = store.fncMake(isElementName, fncNumber());
   child->lStartTagNumber = ilElementNumber;
   store.subAppend(*this, true, number);
   lCurrentElementContainer = lElementsOwned();
 }
 
-void cElementContainer::subReserveNodes(size_t ilCount) { mStore->subReserve(ilCount); }
+void cElementContainer::subReserveNodes(size_t ilCount) { fncStore().subReserve(ilCount); }
 
-void cElementContainer::subTrimStore() { mStore->subTrim(); }
+void cElementContainer::subTrimStore() { fncStore().subTrim(); }
 
 cElementContainer* cElementContainer::fncRetrieveChild() const {
   const int32_t count = lElementsOwned();
@@ -388,7 +398,7 @@ cElementContainer* cElementContainer::fncRetrieveChild() const {
 }
 
 void cElementContainer::subInsertTextData(int32_t ilTextNumber) {
-  mStore->subAppend(*this, false, static_cast<uint32_t>(ilTextNumber));
+  fncStore().subAppend(*this, false, static_cast<uint32_t>(ilTextNumber));
 }
 
 void cElementContainer::subResetAllElements(bool bolFirst) {
@@ -499,4 +509,4 @@ cElementContainer* cElementContainer::fncRetrieveCurrentElementContainer() const
 
 }  // namespace lyn
 
-static_assert(sizeof(lyn::cElementContainer) == 32, "nodes are a large part of what a loaded book costs");
+static_assert(sizeof(lyn::cElementContainer) == 28, "nodes are a large part of what a loaded book costs");

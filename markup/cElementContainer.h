@@ -109,8 +109,10 @@ class cElementContainer {
   static constexpr uint32_t kNoParent = UINT32_MAX;
 
   // A node of the tree whose name is the store's name `ilName`, below node number `ilParent` of
-  // the store, as the store makes it.
-  cElementContainer(cStore& iclsStore, uint32_t ilName, uint32_t ilParent);
+  // the store, at place `ilPlace` of its block, as the store makes it.
+  cElementContainer(uint32_t ilName, uint32_t ilParent, uint32_t ilPlace);
+
+  cStore& fncStore() const;
 
   cElementContainer* fncRetrieveNext(const std::string_view* isElementName);
   cElementContainer* fncRetrievePrevious(const std::string_view* isElementName);
@@ -120,11 +122,12 @@ class cElementContainer {
   int32_t fncListCount(bool bolChildren) const;  // with lists: children (true) or text runs
   cElementContainer* fncSibling(int32_t ilPosition) const;  // the parent's child there, or nothing
 
-  uint32_t mName = 0;  // the store's number of the name: tags repeat few names
-  // The root made the store and releases it when it ends; every other node borrows it.
-  cStore* mStore = nullptr;
   uint32_t mParent = kNoParent;  // the parent's number in the store
   uint32_t mLists = 0;           // where the store keeps this node's lists; 0 for none
+  // A node: [0] the store's number of its name (tags repeat few names), [1] its place in its
+  // block of the store, which starts with the store's address. The root lies in no block and its
+  // name is the store's first: it keeps here the address of the store it made and releases.
+  uint32_t mNameAndPlace[2] = {};
 };
 
 }  // namespace lyn
