@@ -73,6 +73,10 @@ void cParList::subExpand(int32_t n, const std::vector<cElementContainer*>& pars)
   if (n < 1 || n > lCount() || pars.empty()) return;
   cBlock* block = fncMutableBlockOf(n);
   mPars[static_cast<size_t>(n - 1)] = pars.front();
+  // A book is expanded file by file: growing by an eighth keeps the room to spare small at the
+  // cost of a few more moves than doubling.
+  const size_t needed = mPars.size() + pars.size() - 1;
+  if (needed > mPars.capacity()) mPars.reserve(needed + needed / 8);
   mPars.insert(mPars.begin() + n, pars.begin() + 1, pars.end());
   block->lCount = static_cast<int32_t>(pars.size());
   block->bolExpanded = true;
