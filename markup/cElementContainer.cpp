@@ -313,11 +313,17 @@ uint32_t cElementContainer::fncNumber() const { return cStore::fncNumberOf(*this
 
 int32_t cElementContainer::fncPosition() const {
   if (mParent == kNoParent) return 0;
-  // A parent's children were made in order, so their numbers ascend.
   const cStore& store = fncStore();
-  const uint32_t lists = store.fncNode(mParent)->mLists;
+  const cElementContainer& parent = *store.fncNode(mParent);
+  const uint32_t lists = parent.mLists;
   const uint32_t number = fncNumber();
   uint32_t low = 0, high = store.fncWord(lists + kChildCount);
+  // Walks leave the parent's cursor on the child they came through: try it first.
+  const int32_t cursor = parent.lCurrentElementContainer;
+  if (cursor >= 1 && static_cast<uint32_t>(cursor) <= high &&
+      store.fncWord(lists + kListsStart + static_cast<uint32_t>(cursor - 1)) == number)
+    return cursor;
+  // A parent's children were made in order, so their numbers ascend.
   while (low < high) {
     const uint32_t middle = low + (high - low) / 2;
     if (store.fncWord(lists + kListsStart + middle) < number) low = middle + 1;
