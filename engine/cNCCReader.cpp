@@ -283,31 +283,20 @@ void cNCCReader::subGenerateNavpoints(cFileData& ncc) {
 }
 
 void cNCCReader::subIndexNavpoints() {
-  mTocByLink.subClear();
-  mTocByTarget.subClear();
-  for (int32_t n = 1; n <= lNumberOfTocItems(); ++n) {
-    mTocByTarget.subAdd(fncTargetKey(n), n);
-    if (const std::optional<std::string> link = fncLinkKey(n)) mTocByLink.subAdd(*link, n);
-  }
-  mTocByLink.subFinish();
-  mTocByTarget.subFinish();
-}
-
-std::string cNCCReader::fncTargetKey(int32_t n) const {
-  const cTocItem& item = *mToc[static_cast<size_t>(n - 1)];
-  return fncKey(item.sSmilFile, item.sSmilID);
-}
-
-std::optional<std::string> cNCCReader::fncLinkKey(int32_t n) const {
-  const cTocItem& item = *mToc[static_cast<size_t>(n - 1)];
+  mTocByLink.clear();
+  mTocByTarget.clear();
   cFileData* ncc = mDTBData ? mDTBData->fncGetFileData({.enFileType = kFileTypeNcc}) : nullptr;
-  cElementContainer* link = ncc ? fncFindBelow(item.clsElementContainer, "a") : nullptr;
-  const cElementData* record = link ? ncc->pElementData(link->lStartTagNumber) : nullptr;
-  if (!record) return std::nullopt;
-  const std::string_view href = record->fncAttrContentWOQ("href");
-  const size_t hash = href.find('#');
-  if (hash == std::string_view::npos) return std::nullopt;
-  return fncKey(fncTrimAsciiSpace(href.substr(0, hash)), fncTrimAsciiSpace(href.substr(hash + 1)));
+  for (int32_t n = 1; n <= lNumberOfTocItems(); ++n) {
+    const cTocItem& item = *mToc[static_cast<size_t>(n - 1)];
+    mTocByTarget.emplace(fncKey(item.sSmilFile, item.sSmilID), n);
+    cElementContainer* link = fncFindBelow(item.clsElementContainer, "a");
+    const cElementData* record = (link && ncc) ? ncc->pElementData(link->lStartTagNumber) : nullptr;
+    if (!record) continue;
+    const std::string_view href = record->fncAttrContentWOQ("href");
+    const size_t hash = href.find('#');
+    if (hash == std::string_view::npos) continue;
+    mTocByLink.emplace(fncKey(fncTrimAsciiSpace(href.substr(0, hash)), fncTrimAsciiSpace(href.substr(hash + 1))), n);
+  }
 }
 
 cElementData* cNCCReader::fncNextAudio(cSmilPlayer& player, bool bolTakeCurrent) {
@@ -605,10 +594,9 @@ void cNCCReader::subCountTocPosition() {
   for (; at >= 1; --at) {
     const std::string_view id = doc->pElementData(at)->fncAttrContentWOQ("id");
     if (id.empty()) continue;
-    const int32_t found = mTocByTarget.fncFind(
-        fileKey + fncFoldCase(id), [&](int32_t n, std::string_view key) { return fncTargetKey(n) == key; });
-    if (found == 0) continue;
-    if (mToc[static_cast<size_t>(found - 1)]->sRel.empty()) lCurrentTocItem = found;
+    const auto found = mTocByTarget.find(fileKey + fncFoldCase(id));
+    if (found == mTocByTarget.end()) continue;
+    if (mToc[static_cast<size_t>(found->second - 1)]->sRel.empty()) lCurrentTocItem = found->second;
     return;
   }
 }
@@ -656,9 +644,9 @@ void cNCCReader::clsSmilPlayer_evNewMedia(const cElementData& iclsElement) {
     const std::string key =
         fncKey(mSmilPlayer.fncGetParSmilFile(mSmilPlayer.lCurrentParListItem),
                iclsElement.fncAttrContentWOQ("id"));
-    const int32_t index = mTocByLink.fncFind(
-        key, [&](int32_t n, std::string_view candidate) { return fncLinkKey(n) == candidate; });
-    if (index != 0) {
+    const auto found = mTocByLink.find(key);
+    if (found != mTocByLink.end()) {
+      const int32_t index = found->second;
       subRaise([index](iNCCReaderListener& l) { l.evTocPositionChanged(index); });
       lCurrentTocItem = index;
     }

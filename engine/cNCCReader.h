@@ -50,11 +50,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "audio/iAudioPlaybackListener.h"
 #include "engine/cEntityTable.h"
-#include "engine/cPointIndex.h"
 #include "engine/cSmilPlayer.h"
 #include "engine/cTocItem.h"
 #include "engine/iNCCReaderListener.h"
@@ -219,9 +219,6 @@ class cNCCReader {
   bool fncbFormatAccepted(cFileData& ncc);
   void subGenerateNavpoints(cFileData& ncc);
   void subIndexNavpoints();
-  // The folded "file#fragment" of point n's link, split at its first "#"; nothing without one.
-  std::optional<std::string> fncLinkKey(int32_t n) const;
-  std::string fncTargetKey(int32_t n) const;
   bool fncbFirstAudioPlays();
   cElementData* fncNextAudio(cSmilPlayer& player, bool bolTakeCurrent);
   bool fncbStepPhrases(bool bolForward, int32_t ilNumber);
@@ -243,8 +240,8 @@ class cNCCReader {
   std::vector<std::unique_ptr<cTocItem>> mToc;
   // Folded "file#fragment" -> first point: by the link split at its first "#" (the place a par
   // or text announces), and by sSmilFile "#" sSmilID (the place a point names).
-  cPointIndex mTocByLink;
-  cPointIndex mTocByTarget;
+  std::unordered_map<std::string, int32_t> mTocByLink;
+  std::unordered_map<std::string, int32_t> mTocByTarget;
   std::string mLastSrc;  // the last src resolved, and its path
   std::string mLastPath;
   std::string mOpeningPath;  // the audio file being opened, named in the errors it raises

@@ -1,5 +1,4 @@
 #include "engine/cParList.h"
-#include "engine/cPointIndex.h"
 
 #include <gtest/gtest.h>
 
@@ -68,31 +67,6 @@ TEST_F(ParList, PastedParsOfOneFileJoinOneBlock) {
   EXPECT_EQ(list.fncBlockOf(2), list.fncBlockOf(1));
   EXPECT_NE(list.fncBlockOf(4), list.fncBlockOf(1));
   EXPECT_EQ(list.fncFirstBlock("x.smil")->lCount, 2);
-}
-
-}  // namespace
-}  // namespace lyn
-
-namespace lyn {
-namespace {
-
-// Keys that share a hash are told apart by the key of each candidate; of points that share a
-// key, the first is found, in whatever order they were added.
-TEST(PointIndex, FindsTheFirstPointOfAKeyAndConfirmsEachCandidate) {
-  const std::vector<std::string> keys = {"", "b.smil#x", "a.smil#p1", "b.smil#x", "a.smil#p2"};
-  cPointIndex index;
-  for (int32_t n = static_cast<int32_t>(keys.size()); n >= 1; --n) index.subAdd(keys[n - 1], n);
-  index.subFinish();
-  const auto keyIs = [&](int32_t n, std::string_view key) { return keys[n - 1] == key; };
-  EXPECT_EQ(index.fncFind("b.smil#x", keyIs), 2);
-  EXPECT_EQ(index.fncFind("a.smil#p2", keyIs), 5);
-  EXPECT_EQ(index.fncFind("", keyIs), 1);
-  EXPECT_EQ(index.fncFind("c.smil#x", keyIs), 0);
-  // A candidate whose key turns out to differ (as after a clash of hashes) is passed over.
-  EXPECT_EQ(index.fncFind("b.smil#x", [](int32_t n, std::string_view) { return n != 2; }), 4);
-  EXPECT_EQ(index.fncFind("b.smil#x", [](int32_t, std::string_view) { return false; }), 0);
-  index.subClear();
-  EXPECT_EQ(index.fncFind("a.smil#p1", keyIs), 0);
 }
 
 }  // namespace
