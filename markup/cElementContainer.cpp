@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <span>
 #include <unordered_map>
 #include <utility>
 
@@ -155,8 +156,16 @@ class cElementContainer::cStore {
     return fncHead(node).first + node.mNameAndPlace[1];
   }
 
-  uint32_t& fncWord(uint32_t at) { return mWords[at]; }
-  uint32_t fncWord(uint32_t at) const { return mWords[at]; }
+  // A node's children and its text runs, as numbers; nothing for a node without lists.
+  std::span<const uint32_t> fncChildren(uint32_t ilLists) const {
+    if (!ilLists) return {};
+    return {mWords.data() + ilLists + kListsStart, mWords[ilLists + kChildCount]};
+  }
+  std::span<const uint32_t> fncTexts(uint32_t ilLists) const {
+    if (!ilLists) return {};
+    const size_t childRoom = fncRoom(mWords[ilLists + kChildCount], kSmallestChildRoom);
+    return {mWords.data() + ilLists + kListsStart + childRoom, mWords[ilLists + kTextCount]};
+  }
 
   // A block of `ilWords` words, as the place of its first.
   uint32_t fncBlockOf(size_t ilWords) {
@@ -296,7 +305,8 @@ cElementContainer* cElementContainer::oParent() const {
 }
 
 int32_t cElementContainer::fncListCount(bool bolChildren) const {
-  return static_cast<int32_t>(fncStore().fncWord(mLists + (bolChildren ? kChildCount : kTextCount)));
+  const cStore& store = fncStore();
+  return static_cast<int32_t>(bolChildren ? store.fncChildren(mLists).size() : store.fncTexts(mLists).size());
 }
 
 int32_t cElementContainer::lCurrentTextData() const {
@@ -306,7 +316,7 @@ int32_t cElementContainer::lCurrentTextData() const {
 
 cElementContainer* cElementContainer::fncChild(int32_t n) const {
   const cStore& store = fncStore();
-  return store.fncNode(store.fncWord(mLists + kListsStart + static_cast<uint32_t>(n - 1)));
+  return store.fncNode(store.fncChildren(mLists)[static_cast<size_t>(n - 1)]);
 }
 
 uint32_t cElementContainer::fncNumber() const { return cStore::fncNumberOf(*this); }
@@ -314,22 +324,10 @@ uint32_t cElementContainer::fncNumber() const { return cStore::fncNumberOf(*this
 int32_t cElementContainer::fncPosition() const {
   if (mParent == kNoParent) return 0;
   const cStore& store = fncStore();
-  const cElementContainer& parent = *store.fncNode(mParent);
-  const uint32_t lists = parent.mLists;
-  const uint32_t number = fncNumber();
-  uint32_t low = 0, high = store.fncWord(lists + kChildCount);
-  // Walks leave the parent's cursor on the child they came through: try it first.
-  const int32_t cursor = parent.lCurrentElementContainer;
-  if (cursor >= 1 && static_cast<uint32_t>(cursor) <= high &&
-      store.fncWord(lists + kListsStart + static_cast<uint32_t>(cursor - 1)) == number)
-    return cursor;
   // A parent's children were made in order, so their numbers ascend.
-  while (low < high) {
-    const uint32_t middle = low + (high - low) / 2;
-    if (store.fncWord(lists + kListsStart + middle) < number) low = middle + 1;
-    else high = middle;
-  }
-  return static_cast<int32_t>(low) + 1;
+  const std::span<const uint32_t> siblings = store.fncChildren(store.fncNode(mParent)->mLists);
+  return static_cast<int32_t>(std::lower_bound(siblings.begin(), siblings.end(), fncNumber()) -
+                              siblings.begin()) + 1;
 }
 
 std::string cElementContainer::sLevel() const {
@@ -347,23 +345,22 @@ std::string cElementContainer::sLevel() const {
 cElementContainer* cElementContainer::fncSibling(int32_t ilPosition) const {
   if (mParent == kNoParent || ilPosition < 1) return nullptr;
   const cStore& store = fncStore();
-  const uint32_t lists = store.fncNode(mParent)->mLists;  // the parent has children: this one
-  if (ilPosition > static_cast<int32_t>(store.fncWord(lists + kChildCount))) return nullptr;
-  return store.fncNode(store.fncWord(lists + kListsStart + static_cast<uint32_t>(ilPosition - 1)));
+  const std::span<const uint32_t> siblings = store.fncChildren(store.fncNode(mParent)->mLists);
+  if (static_cast<size_t>(ilPosition) > siblings.size()) return nullptr;
+  return store.fncNode(siblings[static_cast<size_t>(ilPosition - 1)]);
 }
 
 cElementContainer* cElementContainer::oNextSibling() const { return fncSibling(fncPosition() + 1); }
 
 cElementContainer* cElementContainer::fncNextInPreOrder(const cElementContainer* top) const {
   const cStore& store = fncStore();
-  if (mLists && store.fncWord(mLists + kChildCount) > 0)
-    return store.fncNode(store.fncWord(mLists + kListsStart));
+  if (const std::span<const uint32_t> children = store.fncChildren(mLists); !children.empty())
+    return store.fncNode(children.front());
   for (const cElementContainer* node = this; node != top && node->mParent != kNoParent;) {
     const cElementContainer* parent = store.fncNode(node->mParent);
-    const uint32_t lists = parent->mLists;
-    const auto next = static_cast<uint32_t>(node->fncPosition());  // the next sibling's index
-    if (next < store.fncWord(lists + kChildCount))
-      return store.fncNode(store.fncWord(lists + kListsStart + next));
+    const std::span<const uint32_t> siblings = store.fncChildren(parent->mLists);
+    const auto next = static_cast<size_t>(node->fncPosition());  // the next sibling's index
+    if (next < siblings.size()) return store.fncNode(siblings[next]);
     node = parent;
   }
   return nullptr;
@@ -378,11 +375,7 @@ cElementContainer* cElementContainer::pElementContainer(int32_t n) const {
 
 int32_t cElementContainer::pTextData(int32_t n) const {
   if (n < 1 || n > lTextsOwned()) return 0;
-  return static_cast<int32_t>(
-      fncStore().fncWord(mLists + kListsStart +
-                      static_cast<uint32_t>(fncRoom(fncStore().fncWord(mLists + kChildCount),
-                                                    kSmallestChildRoom)) +
-                      static_cast<uint32_t>(n - 1)));
+  return static_cast<int32_t>(fncStore().fncTexts(mLists)[static_cast<size_t>(n - 1)]);
 }
 
 void cElementContainer::subInsertElementContainer(std::string isElementName,

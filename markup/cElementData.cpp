@@ -225,30 +225,21 @@ const std::string_view* cElementData::fncFindValue(std::string_view isAttrName,
 
 void cElementData::subOwn(std::string_view isName, size_t ilExtraPairs, size_t ilExtraBytes) {
   std::vector<std::pair<std::string_view, std::string_view>> pairs;
-  size_t bytes = isName.size() + ilExtraBytes;
   fncForEachPair([&](std::string_view name, std::string_view value) {
     pairs.emplace_back(name, value);
-    bytes += name.size() + value.size();
     return false;
   });
-  std::unique_ptr<uint32_t[], cBlockRelease> own;
-  if (bytes != 0 || !pairs.empty() || ilExtraPairs != 0) {
-    own.reset(makeBlock(pairs.size() + ilExtraPairs, bytes).release());
-    appendName(own.get(), isName);
-    for (const auto& [name, value] : pairs) appendPair(own.get(), name, value);
-  }
-  mAttributes = std::move(own);
-  mNameSize = 0;
-  mPairCount = 0;
+  subSetNameAndAttributes(isName, pairs, ilExtraPairs, ilExtraBytes);
 }
 
 void cElementData::subSetNameAndAttributes(
-    std::string_view isName, std::span<const std::pair<std::string_view, std::string_view>> aPairs) {
-  size_t bytes = isName.size();
+    std::string_view isName, std::span<const std::pair<std::string_view, std::string_view>> aPairs,
+    size_t ilExtraPairs, size_t ilExtraBytes) {
+  size_t bytes = isName.size() + ilExtraBytes;
   for (const auto& [name, value] : aPairs) bytes += name.size() + value.size();
   std::unique_ptr<uint32_t[], cBlockRelease> own;
-  if (bytes != 0 || !aPairs.empty()) {
-    own.reset(makeBlock(aPairs.size(), bytes).release());
+  if (bytes != 0 || !aPairs.empty() || ilExtraPairs != 0) {
+    own.reset(makeBlock(aPairs.size() + ilExtraPairs, bytes).release());
     appendName(own.get(), isName);
     for (const auto& [name, value] : aPairs) appendPair(own.get(), name, value);
   }
@@ -294,33 +285,26 @@ int32_t cElementData::lNumberOfAttributes() const {
   return fncForEachPair([](std::string_view, std::string_view) { return false; });
 }
 
-std::string_view cElementData::pAttrName(int32_t n) const {
-  std::string_view found;
+std::pair<std::string_view, std::string_view> cElementData::fncPair(int32_t n) const {
+  std::pair<std::string_view, std::string_view> found;
   if (n < 1 || !mAttributes) return found;
-  if (mAttributes[1] == kOwn)
-    return n <= lNumberOfAttributes() ? ownName(mAttributes.get(), static_cast<size_t>(n - 1)) : found;
+  if (mAttributes[1] == kOwn) {
+    if (n > lNumberOfAttributes()) return found;
+    const auto index = static_cast<size_t>(n - 1);
+    return {ownName(mAttributes.get(), index), ownValue(mAttributes.get(), index)};
+  }
   int32_t i = 0;
-  fncForEachPair([&](std::string_view name, std::string_view) {
+  fncForEachPair([&](std::string_view name, std::string_view value) {
     if (++i < n) return false;
-    found = name;
+    found = {name, value};
     return true;
   });
   return found;
 }
 
-std::string_view cElementData::pAttrValue(int32_t n) const {
-  std::string_view found;
-  if (n < 1 || !mAttributes) return found;
-  if (mAttributes[1] == kOwn)
-    return n <= lNumberOfAttributes() ? ownValue(mAttributes.get(), static_cast<size_t>(n - 1)) : found;
-  int32_t i = 0;
-  fncForEachPair([&](std::string_view, std::string_view value) {
-    if (++i < n) return false;
-    found = value;
-    return true;
-  });
-  return found;
-}
+std::string_view cElementData::pAttrName(int32_t n) const { return fncPair(n).first; }
+
+std::string_view cElementData::pAttrValue(int32_t n) const { return fncPair(n).second; }
 
 std::string_view cElementData::fncAttrContent(std::string_view isAttrName) const {
   std::string_view value;

@@ -107,9 +107,13 @@ class cElementData {
   // when there is nothing to keep. `isName` may be a piece of the present block.
   void subOwn(std::string_view isName, size_t ilExtraPairs, size_t ilExtraBytes);
   // Makes the record's name `isName` and its attributes exactly `aPairs`, in a block of their
-  // size.
+  // size with room for `ilExtraPairs` more pairs of `ilExtraBytes` in all; no block when there is
+  // nothing to keep. Either may be a piece of the present block.
   void subSetNameAndAttributes(std::string_view isName,
-                               std::span<const std::pair<std::string_view, std::string_view>> aPairs);
+                               std::span<const std::pair<std::string_view, std::string_view>> aPairs,
+                               size_t ilExtraPairs = 0, size_t ilExtraBytes = 0);
+  // The n-th pair, or two empty views.
+  std::pair<std::string_view, std::string_view> fncPair(int32_t n) const;
 
   // The record's name and every name and value of its attributes in one block (a record without
   // either costs nothing): a header, a table of the pairs and their text; or the document's
